@@ -1,0 +1,25 @@
+// The run: options, handoff of the interface file, reader, layout, trailer
+// and the output put back in place of the interface file.
+#pragma once
+
+#include <cstdint>
+
+namespace curvetext {
+
+struct RunState;
+
+// A run that must end at once, with this process exit status. Thrown after
+// the message has been written to standard error; only run() catches it.
+struct RunAbort {
+  int status;
+};
+
+// Copies the text file `from` into `to` piece by piece, at most 150001
+// pieces, and returns how many it copied. Throws RunAbort{-1} when either
+// file cannot be opened, `from` cannot be read or `to` cannot be written.
+std::uint32_t Tcopy(const char* from, const char* to);
+
+// One whole run in the current directory; returns the exit status.
+int run(RunState& st, char** argv);
+
+} // namespace curvetext

@@ -1,0 +1,22 @@
+// curvetext: lays a text string out along a circle, arc or ellipse for the
+// host CAD, through the interface file QVC_TEMP.TXT in the current directory.
+#include <cstdio>
+
+#include "driver/driver.h"
+#include "driver/run_state.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+int main(int, char** argv) {
+#if defined(_WIN32)
+  // Trace lines and messages end in a bare LF on every platform.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+  // The state is large (stream buffers): keep it off the stack.
+  static curvetext::RunState st;
+  return curvetext::run(st, argv);
+}

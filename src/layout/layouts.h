@@ -1,0 +1,14 @@
+// The three layouts: the text string along a full circle, a circular arc and
+// a tilted ellipse, each written twice (over the top, then on the curve one
+// text height inside, under the bottom). They always return 0.
+#pragma once
+
+#include "driver/run_state.h"
+
+namespace curvetext {
+
+int STR_ALONG_C(RunState& st, int qv_line_cnt, int en);
+int STR_ALONG_CIE(RunState& st, int qv_line_cnt, int en);
+int STR_ALONG_CEL(RunState& st, int qv_line_cnt, int en);
+
+} // namespace curvetext

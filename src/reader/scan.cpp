@@ -1,0 +1,1 @@
+#include "reader/scan.h"

@@ -1,0 +1,2 @@
+// Value reads of the reader (stub).
+#pragma once

@@ -1,0 +1,24 @@
+// Byte-string routines shared by the reader and the layouts. Text is
+// Shift_JIS: single bytes mixed with lead-and-trail byte pairs. Every routine
+// reads a bounded number of bytes, whatever the string holds.
+#pragma once
+
+namespace curvetext {
+
+// Number of blanks (0x20) up to the first NUL, looking at no more than 257
+// bytes.
+int __SPCNT(const char* s);
+
+// Position of the first NUL, or 257 when none of the first 257 bytes is NUL.
+int __STRLEN(const unsigned char* s);
+
+// Class of the byte at position i: 1 lead byte of a double-byte character,
+// 2 a lead byte we do not support, 0 a single-byte character.
+int __SHIFTJIS(const unsigned char* s, int i);
+
+// Copies src into dst up to its first NUL, CR or LF, at most 250 bytes,
+// leaving dst terminated after every byte copied. Writes nothing at all when
+// the first byte of src already ends the line.
+void __STRCPY(unsigned char* dst, const unsigned char* src);
+
+} // namespace curvetext

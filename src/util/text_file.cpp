@@ -1,0 +1,178 @@
+#include "util/text_file.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <vector>
+
+namespace curvetext {
+
+LineEnd platform_line_end() {
+#if defined(_WIN32)
+  return LineEnd::crlf;
+#else
+  return LineEnd::lf;
+#endif
+}
+
+LineEnd line_end_of(const char* path) {
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) return platform_line_end();
+  LineEnd found = platform_line_end();
+  int prev = EOF;
+  for (int c = std::getc(f); c != EOF; prev = c, c = std::getc(f)) {
+    if (c == '\n') {
+      found = prev == '\r' ? LineEnd::crlf : LineEnd::lf;
+      break;
+    }
+  }
+  std::fclose(f);
+  return found;
+}
+
+// ---------------------------------------------------------------- TextIn
+
+TextIn::~TextIn() { close(); }
+
+bool TextIn::open(const char* path) {
+  close();
+  file_ = std::fopen(path, "rb");
+  pos_ = len_ = 0;
+  eof_ = error_ = false;
+  if (file_ == nullptr) return false;
+  // Read ahead once, so that a file that opens but cannot be read (a
+  // directory, on POSIX) fails here, as it fails to open on Windows.
+  fill();
+  if (error_) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+bool TextIn::fill() {
+  if (eof_) return false;
+  len_ = std::fread(buf_, 1, sizeof buf_, file_);
+  pos_ = 0;
+  if (len_ < sizeof buf_) {
+    eof_ = true;
+    if (std::ferror(file_)) error_ = true;
+  }
+  return len_ > 0;
+}
+
+// Next byte as text mode delivers it, or EOF.
+int TextIn::get() {
+  if (pos_ == len_ && !fill()) return EOF;
+  int c = buf_[pos_++];
+  if (c != '\r') return c;
+  if (pos_ == len_ && !fill()) return '\r';
+  if (buf_[pos_] == '\n') {
+    ++pos_;
+    return '\n';
+  }
+  return '\r';
+}
+
+std::size_t TextIn::read_piece(char* buf, std::size_t size) {
+  if (file_ == nullptr || size == 0) return 0;
+  std::size_t n = 0;
+  while (n + 1 < size) {
+    int c = get();
+    if (c == EOF) break;
+    buf[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buf[n] = '\0';
+  // A read error ends the file as the C library's line read does: what it
+  // delivers is not to be trusted.
+  if (error_) return 0;
+  return n;
+}
+
+bool TextIn::close() {
+  if (file_ == nullptr) return true;
+  bool ok = std::fclose(file_) == 0;
+  file_ = nullptr;
+  return ok;
+}
+
+// --------------------------------------------------------------- TextOut
+
+TextOut::~TextOut() {
+  if (file_ != nullptr) close();
+}
+
+bool TextOut::open(const char* path, LineEnd line_end) {
+  if (file_ != nullptr) close();
+  file_ = std::fopen(path, "wb");
+  line_end_ = line_end;
+  error_ = false;
+  len_ = 0;
+  return file_ != nullptr;
+}
+
+void TextOut::put(const char* data, std::size_t n) {
+  while (n > 0) {
+    if (len_ == sizeof buf_) flush();
+    std::size_t k = sizeof buf_ - len_;
+    if (k > n) k = n;
+    std::memcpy(buf_ + len_, data, k);
+    len_ += k;
+    data += k;
+    n -= k;
+  }
+}
+
+void TextOut::flush() {
+  if (len_ > 0 && !error_ && std::fwrite(buf_, 1, len_, file_) != len_) error_ = true;
+  len_ = 0;
+}
+
+void TextOut::write(const char* data, std::size_t n) {
+  if (file_ == nullptr) return;
+  if (line_end_ == LineEnd::lf) {
+    put(data, n);
+    return;
+  }
+  const char* end = data + n;
+  while (data < end) {
+    const void* hit = std::memchr(data, '\n', static_cast<std::size_t>(end - data));
+    const char* lf = hit != nullptr ? static_cast<const char*>(hit) : end;
+    put(data, static_cast<std::size_t>(lf - data));
+    if (lf == end) break;
+    put("\r\n", 2);
+    data = lf + 1;
+  }
+}
+
+void TextOut::print(const char* format, ...) {
+  char small[1024];
+  std::va_list args;
+  va_start(args, format);
+  std::va_list again;
+  va_copy(again, args);
+  int n = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (n < 0) {
+    error_ = true;
+  } else if (static_cast<std::size_t>(n) < sizeof small) {
+    write(small, static_cast<std::size_t>(n));
+  } else {
+    // Only numbers near the double range get here (%.10f of 1e300).
+    std::vector<char> big(static_cast<std::size_t>(n) + 1);
+    std::vsnprintf(big.data(), big.size(), format, again);
+    write(big.data(), static_cast<std::size_t>(n));
+  }
+  va_end(again);
+}
+
+bool TextOut::close() {
+  if (file_ == nullptr) return !error_;
+  flush();
+  if (std::fflush(file_) != 0) error_ = true;
+  if (std::fclose(file_) != 0) error_ = true;
+  file_ = nullptr;
+  return !error_;
+}
+
+} // namespace curvetext

@@ -1,0 +1,91 @@
+// Text files as the host's platform sees them, with the same bytes everywhere.
+//
+// The host writes and reads its files in Windows text mode. We read and write
+// in binary and do the translation ourselves, so that the Linux and Windows
+// builds produce identical bytes:
+//  - reading, a CR LF pair arrives as one LF; a lone CR or LF stays as it is;
+//  - writing, every LF becomes the line end of the interface file.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+namespace curvetext {
+
+enum class LineEnd { lf, crlf };
+
+// CR LF on Windows, LF elsewhere: the line end of a file that has none.
+LineEnd platform_line_end();
+
+// The line end convention of a file: CR LF when its first LF byte has a CR
+// right before it, LF when it has not, the platform's own when it holds no LF
+// or cannot be read.
+LineEnd line_end_of(const char* path);
+
+class TextIn {
+public:
+  TextIn() = default;
+  TextIn(const TextIn&) = delete;
+  TextIn& operator=(const TextIn&) = delete;
+  ~TextIn();
+
+  bool open(const char* path);
+  bool is_open() const { return file_ != nullptr; }
+
+  // Reads one piece as the C library's line read does into a buffer of
+  // `size` bytes: at most size - 1 bytes, up to and including an LF, then a
+  // NUL. Returns the number of bytes read (NUL bytes of the file included);
+  // 0 at the end of the file or after a read error.
+  std::size_t read_piece(char* buf, std::size_t size);
+
+  bool at_end() const { return eof_ && pos_ == len_; }
+  bool failed() const { return error_; }
+  bool close();
+
+private:
+  bool fill();
+  int get();
+
+  std::FILE* file_ = nullptr;
+  std::size_t pos_ = 0;
+  std::size_t len_ = 0;
+  bool eof_ = false;
+  bool error_ = false;
+  unsigned char buf_[1 << 16] = {};
+};
+
+class TextOut {
+public:
+  TextOut() = default;
+  TextOut(const TextOut&) = delete;
+  TextOut& operator=(const TextOut&) = delete;
+  ~TextOut();
+
+  // Creates or empties the file.
+  bool open(const char* path, LineEnd line_end);
+  bool is_open() const { return file_ != nullptr; }
+
+  void write(const char* data, std::size_t n);
+  void print(const char* format, ...)
+#if defined(__GNUC__)
+      __attribute__((format(printf, 2, 3)))
+#endif
+      ;
+
+  // True while every byte so far has reached the file.
+  bool good() const { return !error_; }
+  // Flushes and closes; false when any write, the flush or the close failed.
+  bool close();
+
+private:
+  void put(const char* data, std::size_t n);
+  void flush();
+
+  std::FILE* file_ = nullptr;
+  LineEnd line_end_ = LineEnd::lf;
+  bool error_ = false;
+  std::size_t len_ = 0;
+  char buf_[1 << 16] = {};
+};
+
+} // namespace curvetext

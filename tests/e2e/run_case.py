@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""Runs the real curvetext binary on one golden case folder and compares.
+
+A case folder holds:
+  note       what the case guards, invisible bytes spelled out (not compared)
+  args       optional: the command-line arguments, one per line
+  in/        the files the host leaves in the directory before the run
+  make_input optional: Python run in the scratch directory before the run,
+             for inputs too large to keep (it may use the module `gen`)
+  out/       every file expected in the directory after the run, byte for byte
+  same       optional: names of files expected unchanged from their input,
+             one per line (for generated inputs)
+  stdout, stderr
+             the expected streams (a missing file means empty)
+  status     the expected exit status as the shell sees it (0, 1, 255)
+  platform   optional: "posix" or "windows"; the case runs only there
+
+Usage: run_case.py --binary PATH [--runner CMD] [--update] [--keep] CASE_DIR
+--update writes what the run gave into the case (review it before committing).
+Exit status 0 pass, 1 fail, 77 skipped.
+"""
+
+import argparse
+import difflib
+import os
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def snapshot(directory):
+    files = {}
+    for root, _dirs, names in os.walk(directory):
+        for name in names:
+            full = os.path.join(root, name)
+            if os.path.islink(full):  # never read through a link (/dev/full)
+                files[os.path.relpath(full, directory)] = b"-> " + os.readlink(full).encode()
+            else:
+                files[os.path.relpath(full, directory)] = read(full)
+    return files
+
+
+def show(data):
+    """Lines of a byte string with invisible bytes spelled out."""
+    text = data.decode("latin-1")
+    out = []
+    for line in text.splitlines(keepends=True):
+        vis = line.replace("\r", "<CR>").replace("\n", "<LF>").replace("\0", "<NUL>")
+        out.append(vis + "\n")
+    return out
+
+
+def compare(label, expected, actual, failures):
+    if expected == actual:
+        return
+    if expected.replace(b"\r\n", b"\n") == actual.replace(b"\r\n", b"\n"):
+        failures.append(f"{label}: only the line ends differ")
+    else:
+        failures.append(f"{label}: differs")
+    diff = difflib.unified_diff(show(expected), show(actual), "expected/" + label, "actual/" + label, n=2)
+    failures.append("".join(list(diff)[:80]))
+
+
+def platform_name():
+    return "windows" if os.name == "nt" else "posix"
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--binary", required=True)
+    ap.add_argument("--runner", default="")
+    ap.add_argument("--update", action="store_true")
+    ap.add_argument("--keep", action="store_true", help="keep the scratch directory")
+    ap.add_argument("case")
+    a = ap.parse_args()
+
+    case = os.path.abspath(a.case)
+    name = os.path.basename(case)
+    runner = shlex.split(a.runner)
+    target = "windows" if runner or a.binary.endswith(".exe") else platform_name()
+    wanted = os.path.join(case, "platform")
+    if os.path.exists(wanted) and read(wanted).decode().strip() != target:
+        print(f"{name}: skipped, belongs to {read(wanted).decode().strip()}")
+        return SKIP
+
+    scratch = tempfile.mkdtemp(prefix=f"curvetext-{name}-")
+    inputs = os.path.join(case, "in")
+    if os.path.isdir(inputs):
+        shutil.copytree(inputs, scratch, symlinks=True, dirs_exist_ok=True)
+    maker = os.path.join(case, "make_input")
+    if os.path.exists(maker):
+        sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+        code = compile(read(maker), maker, "exec")
+        cwd = os.getcwd()
+        os.chdir(scratch)
+        try:
+            exec(code, {"__name__": "make_input"})
+        finally:
+            os.chdir(cwd)
+    before = snapshot(scratch)
+
+    args = []
+    if os.path.exists(os.path.join(case, "args")):
+        args = [l for l in read(os.path.join(case, "args")).decode().split("\n") if l != ""]
+    proc = subprocess.run(runner + [os.path.abspath(a.binary)] + args, cwd=scratch,
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=50)
+    status = proc.returncode & 0xFF
+    after = snapshot(scratch)
+
+    same = []
+    if os.path.exists(os.path.join(case, "same")):
+        same = read(os.path.join(case, "same")).decode().split()
+
+    if a.update:
+        out = os.path.join(case, "out")
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(out)
+        for rel, data in after.items():
+            if rel in same:
+                continue
+            os.makedirs(os.path.dirname(os.path.join(out, rel)), exist_ok=True)
+            with open(os.path.join(out, rel), "wb") as f:
+                f.write(data)
+        for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
+            path = os.path.join(case, stream)
+            if data:
+                with open(path, "wb") as f:
+                    f.write(data)
+            elif os.path.exists(path):
+                os.remove(path)
+        with open(os.path.join(case, "status"), "w") as f:
+            f.write(f"{status}\n")
+        shutil.rmtree(scratch)
+        print(f"{name}: updated")
+        return 0
+
+    failures = []
+    expected_status = int(read(os.path.join(case, "status")).decode().strip())
+    if status != expected_status:
+        failures.append(f"exit status: expected {expected_status}, got {status}")
+    for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
+        path = os.path.join(case, stream)
+        compare(stream, read(path) if os.path.exists(path) else b"", data, failures)
+
+    expected_files = {}
+    out = os.path.join(case, "out")
+    if os.path.isdir(out):
+        expected_files = snapshot(out)
+    for rel in same:
+        if rel not in before:
+            failures.append(f"{rel}: listed in 'same' but not an input")
+        else:
+            expected_files[rel] = before[rel]
+    for rel in sorted(set(expected_files) | set(after)):
+        if rel not in after:
+            failures.append(f"{rel}: expected in the directory, missing")
+        elif rel not in expected_files:
+            failures.append(f"{rel}: left in the directory, not expected")
+        else:
+            compare(rel, expected_files[rel], after[rel], failures)
+
+    if failures:
+        print(f"{name}: FAILED (scratch directory kept: {scratch})")
+        for f in failures:
+            print(f)
+        return 1
+    if a.keep:
+        print(f"{name}: passed (scratch directory: {scratch})")
+    else:
+        shutil.rmtree(scratch)
+        print(f"{name}: passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,113 @@
+#include "driver/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/scratch_dir.h"
+
+namespace curvetext {
+namespace {
+
+using testing::read_file;
+using testing::ScratchDir;
+using testing::write_file;
+
+struct CopyCase {
+  const char* name;
+  std::string input;
+  std::uint32_t count;
+  std::string copy; // expected bytes of the copy
+};
+
+TEST(Tcopy, CountsPiecesAndKeepsLineEnds) {
+  const std::string line254(254, 'a');
+  const std::string line253(253, 'b');
+  const CopyCase cases[] = {
+      {"empty file", "", 0, ""},
+      {"two lines", "ab\ncd\n", 2, "ab\ncd\n"},
+      {"last line without newline", "ab\ncd", 2, "ab\ncd"},
+      {"300-byte line counts twice", std::string(300, 'x') + "\n", 2, std::string(300, 'x') + "\n"},
+      {"254 bytes and newline count twice", line254 + "\n", 2, line254 + "\n"},
+      {"253 bytes and CR LF are one piece", line253 + "\r\n", 1, line253 + "\r\n"},
+      {"CR LF file stays CR LF", "ab\r\ncd\r\n", 2, "ab\r\ncd\r\n"},
+      {"lone CR stays", "a\rb\r\n", 1, "a\rb\r\n"},
+      {"CR CR LF", "a\r\r\n", 1, "a\r\r\n"},
+      {"first LF decides", "a\nb\r\n", 2, "a\nb\n"},
+      {"first LF decides for CR LF", "a\r\nb\n", 2, "a\r\nb\r\n"},
+      {"NUL bytes pass", std::string("a\0b\n", 4), 1, std::string("a\0b\n", 4)},
+      {"CR at the very end", "ab\r", 1, "ab\r"},
+  };
+  for (const CopyCase& c : cases) {
+    ScratchDir dir;
+    write_file("from", c.input);
+    EXPECT_EQ(Tcopy("from", "to"), c.count) << c.name;
+    EXPECT_EQ(read_file("to"), c.copy) << c.name;
+  }
+}
+
+TEST(Tcopy, StopsAfter150001Pieces) {
+  ScratchDir dir;
+  std::string many;
+  for (int i = 0; i < 150005; ++i)
+    many += "z\n";
+  write_file("from", many);
+  EXPECT_EQ(Tcopy("from", "to"), 150001u);
+  EXPECT_EQ(read_file("to").size(), 2u * 150001u);
+
+  write_file("from", many.substr(0, 2 * 150000));
+  EXPECT_EQ(Tcopy("from", "to"), 150000u);
+}
+
+TEST(Tcopy, MissingSourceEndsTheRunWithMinusOne) {
+  ScratchDir dir;
+  ::testing::internal::CaptureStderr();
+  try {
+    Tcopy("absent", "to");
+    ADD_FAILURE() << "no abort";
+  } catch (const RunAbort& a) {
+    EXPECT_EQ(a.status, -1);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open file: absent \n");
+  EXPECT_FALSE(std::filesystem::exists("to"));
+}
+
+TEST(Tcopy, UnwritableTargetEndsTheRunWithMinusOne) {
+  ScratchDir dir;
+  write_file("from", "x\n");
+  std::filesystem::create_directory("adir");
+  ::testing::internal::CaptureStderr();
+  try {
+    Tcopy("from", "adir");
+    ADD_FAILURE() << "no abort";
+  } catch (const RunAbort& a) {
+    EXPECT_EQ(a.status, -1);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open file: adir \n");
+}
+
+TEST(Tcopy, DirectoryAsSourceCannotBeOpened) {
+  ScratchDir dir;
+  std::filesystem::create_directory("adir");
+  ::testing::internal::CaptureStderr();
+  EXPECT_THROW(Tcopy("adir", "to"), RunAbort);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open file: adir \n");
+  EXPECT_FALSE(std::filesystem::exists("to"));
+}
+
+TEST(Tcopy, FullDeviceIsAWriteFailure) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ScratchDir dir;
+  write_file("from", "x\n");
+  ::testing::internal::CaptureStderr();
+  try {
+    Tcopy("from", "/dev/full");
+    ADD_FAILURE() << "no abort";
+  } catch (const RunAbort& a) {
+    EXPECT_EQ(a.status, -1);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot write file: /dev/full \n");
+}
+
+} // namespace
+} // namespace curvetext
