@@ -60,27 +60,33 @@ bool TextIn::fill() {
   return len_ > 0;
 }
 
-// Next byte as text mode delivers it, or EOF.
-int TextIn::get() {
-  if (pos_ == len_ && !fill()) return EOF;
-  int c = buf_[pos_++];
-  if (c != '\r') return c;
-  if (pos_ == len_ && !fill()) return '\r';
-  if (buf_[pos_] == '\n') {
-    ++pos_;
-    return '\n';
-  }
-  return '\r';
-}
-
 std::size_t TextIn::read_piece(char* buf, std::size_t size) {
   if (file_ == nullptr || size == 0) return 0;
+  const std::size_t max = size - 1;
   std::size_t n = 0;
-  while (n + 1 < size) {
-    int c = get();
-    if (c == EOF) break;
-    buf[n++] = static_cast<char>(c);
-    if (c == '\n') break;
+  while (n < max) {
+    if (pos_ == len_ && !fill()) break;
+    // Copy the run of ordinary bytes in one go; stop at a line end or a CR.
+    const unsigned char* p = buf_ + pos_;
+    std::size_t want = len_ - pos_;
+    if (want > max - n) want = max - n;
+    std::size_t k = 0;
+    while (k < want && p[k] != '\n' && p[k] != '\r') ++k;
+    std::memcpy(buf + n, p, k);
+    n += k;
+    pos_ += k;
+    if (k == want) continue;
+    if (buf_[pos_++] == '\n') {
+      buf[n++] = '\n';
+      break;
+    }
+    // A CR: one LF with the LF behind it, else an ordinary byte.
+    if ((pos_ < len_ || fill()) && buf_[pos_] == '\n') {
+      ++pos_;
+      buf[n++] = '\n';
+      break;
+    }
+    buf[n++] = '\r';
   }
   buf[n] = '\0';
   // A read error ends the file as the C library's line read does: what it

@@ -44,7 +44,6 @@ public:
 
 private:
   bool fill();
-  int get();
 
   std::FILE* file_ = nullptr;
   std::size_t pos_ = 0;
