@@ -86,7 +86,7 @@ def main():
     case = os.path.abspath(a.case)
     name = os.path.basename(case)
     runner = shlex.split(a.runner)
-    target = "windows" if runner or a.binary.endswith(".exe") else platform_name()
+    target = "windows" if a.binary.endswith(".exe") else platform_name()
     wanted = os.path.join(case, "platform")
     if os.path.exists(wanted) and read(wanted).decode().strip() != target:
         print(f"{name}: skipped, belongs to {read(wanted).decode().strip()}")
