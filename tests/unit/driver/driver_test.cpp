@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include <sys/resource.h>
+
+#include "driver/run_state.h"
 #include "support/scratch_dir.h"
 
 namespace curvetext {
@@ -107,6 +114,64 @@ TEST(Tcopy, FullDeviceIsAWriteFailure) {
     EXPECT_EQ(a.status, -1);
   }
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot write file: /dev/full \n");
+}
+
+} // namespace
+} // namespace curvetext
+
+namespace curvetext {
+namespace {
+
+using testing::read_file;
+using testing::ScratchDir;
+using testing::write_file;
+
+struct RunResult {
+  int status;
+  std::string err;
+};
+
+RunResult run_in_place(std::initializer_list<const char*> args) {
+  std::vector<char*> argv{const_cast<char*>("curvetext")};
+  for (const char* a : args) argv.push_back(const_cast<char*>(a));
+  argv.push_back(nullptr);
+  auto st = std::make_unique<RunState>();
+  ::testing::internal::CaptureStderr();
+  const int status = run(*st, argv.data());
+  return {status, ::testing::internal::GetCapturedStderr()};
+}
+
+TEST(Run, FailedReplaceKeepsInputAndWorkCopy) {
+  ScratchDir dir;
+  write_file("QVC_TEMP.TXT", "xx\n");
+  // An immutable interface file cannot be replaced, even by root.
+  if (std::system("chattr +i QVC_TEMP.TXT 2>/dev/null") != 0) GTEST_SKIP() << "no chattr";
+  const RunResult r = run_in_place({});
+  std::system("chattr -i QVC_TEMP.TXT");
+  EXPECT_EQ(r.status, -1);
+  EXPECT_EQ(r.err, "Cannot open file: QVC_TEMP.TXT \n");
+  EXPECT_EQ(read_file("QVC_TEMP.TXT"), "xx\n");
+  EXPECT_EQ(read_file("QVC_TEMP.104"), "lg14\nly14\nlt20\nlc20\n");
+}
+
+TEST(Run, OutputThatCannotBeWrittenWholeIsAFailure) {
+  ScratchDir dir;
+  std::string input;
+  for (int i = 0; i < 20; ++i) input += "# a comment record the reader echoes\n";
+  write_file("QVC_TEMP.TXT", input);
+  // Room for the line count's copy, not for the output (echoes + trailer).
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = input.size() + 4;
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const RunResult r = run_in_place({});
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Cannot write file: QVC_TEMP.104 \n");
+  EXPECT_EQ(read_file("QVC_TEMP.TXT"), input); // never replaced by a cut output
 }
 
 } // namespace
