@@ -5,8 +5,8 @@
 // both on its middle angle; all else is shared.
 //
 // Every angle is carried from byte to byte by repeated addition or
-// subtraction and every formula keeps its order of operations: the host
-// compares our records digit for digit with its own.
+// subtraction, and every formula keeps its order of operations, so that the
+// records agree to the last digit with the ones hosts have always received.
 #include <cmath>
 #include <cstdio>
 
