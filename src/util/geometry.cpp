@@ -1,8 +1,23 @@
 #include "util/geometry.h"
 
+#include <cmath>
+
 namespace curvetext {
 
-void __ROT(const double*, double, double*) {}
-double __PTDIST(const double*, const double*) { return 0.0; }
+void __ROT(const double* p, double a, double* out) {
+  // Both coordinates are read before either is written, so out may be p.
+  const double x = p[0];
+  const double y = p[1];
+  const double c = std::cos(a);
+  const double s = std::sin(a);
+  out[0] = x * c - y * s;
+  out[1] = x * s + y * c;
+}
+
+double __PTDIST(const double* p, const double* q) {
+  const double dx = q[0] - p[0];
+  const double dy = q[1] - p[1];
+  return std::sqrt(dy * dy + dx * dx);
+}
 
 } // namespace curvetext
