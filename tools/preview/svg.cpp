@@ -1,0 +1,319 @@
+#include "svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <numbers>
+
+#include "sjis_text.h"
+
+namespace curvetext::preview {
+
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr const char* outer_colour = "#c0392b";
+constexpr const char* inner_colour = "#1f6fb2";
+constexpr const char* message_colour = "#b35900";
+// Where a glyph's em box lies against its baseline in the CJK fonts we name:
+// 0.88 em above, 0.12 em below.
+constexpr double em_ascent = 0.88;
+constexpr double em_descent = 0.12;
+constexpr double picture_px = 800.0;
+
+struct Point {
+  double x = 0.0, y = 0.0;
+};
+
+bool finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+std::string num(double v) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.12g", v);
+  return buf;
+}
+
+std::string short_num(double v) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+// The extent of what is drawn, in picture coordinates.
+struct Bounds {
+  double x0 = std::numeric_limits<double>::infinity(), y0 = x0;
+  double x1 = -x0, y1 = -x0;
+  // Points beyond any drawing are left out, so that the sums of the layout
+  // below stay finite.
+  void add(Point p, double pad = 0.0) {
+    constexpr double far = 1e150;
+    if (!(std::abs(p.x) < far && std::abs(p.y) < far && std::abs(pad) < far)) return;
+    x0 = std::min(x0, p.x - pad);
+    y0 = std::min(y0, p.y - pad);
+    x1 = std::max(x1, p.x + pad);
+    y1 = std::max(y1, p.y + pad);
+  }
+  bool empty() const { return !(x0 <= x1 && y0 <= y1); }
+};
+
+Point picture(Point drawing) { return {drawing.x, -drawing.y}; }
+
+// A polyline through drawing points, as path data in picture coordinates.
+std::string path_data(const std::vector<Point>& pts, bool closed, Bounds& b) {
+  std::string d;
+  for (const Point& p : pts) {
+    const Point q = picture(p);
+    if (!finite(q)) continue;
+    d += d.empty() ? "M" : " L";
+    d += num(q.x) + " " + num(q.y);
+    b.add(q);
+  }
+  if (closed && !d.empty()) d += " Z";
+  return d;
+}
+
+// Points of a circle of radius r about c from a0 to a1 degrees,
+// counter-clockwise, at most one degree apart. A negative radius puts the
+// points on the opposite side, as the layouts' formulas do.
+std::vector<Point> arc_points(Point c, double r, double a0, double a1) {
+  const double extent = a1 - a0;
+  const int n = std::clamp(static_cast<int>(std::ceil(std::min(std::abs(extent), 360.0))), 8, 360);
+  std::vector<Point> pts;
+  for (int i = 0; i <= n; ++i) {
+    const double a = (a0 + extent * i / n) * pi / 180.0;
+    pts.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
+  }
+  return pts;
+}
+
+// The ellipse of the curve record, and the same moved `offset` to the left
+// of its counter-clockwise direction: inward for a positive ratio, as the
+// ellipse layout moves its inner pass.
+std::vector<Point> ellipse_points(const InterfaceData& in, double offset) {
+  const double tilt = in.tilt_deg * pi / 180.0;
+  const double ct = std::cos(tilt), st = std::sin(tilt);
+  std::vector<Point> pts;
+  constexpr int n = 720;
+  for (int i = 0; i < n; ++i) {
+    const double t = 2.0 * pi * i / n;
+    Point p{in.radius * std::cos(t), in.radius * in.ratio * std::sin(t)};
+    if (offset != 0.0) {
+      const double tx = -in.radius * std::sin(t), ty = in.radius * in.ratio * std::cos(t);
+      const double len = std::hypot(tx, ty);
+      if (!(len > 0.0)) continue; // the ends of a flat ellipse have no normal
+      p.x += offset * -ty / len;
+      p.y += offset * tx / len;
+    }
+    pts.push_back({in.cx + p.x * ct - p.y * st, in.cy + p.x * st + p.y * ct});
+  }
+  return pts;
+}
+
+struct Metrics {
+  double width = 0.0, height = 0.0, spacing = 0.0;
+  bool known = false;
+};
+
+Metrics metrics_of(const InterfaceData& in) {
+  if (!kind_in_tables(in)) return {};
+  const auto k = static_cast<std::size_t>(in.kind);
+  return {in.width[k], in.height[k], in.spacing[k], true};
+}
+
+struct Curves {
+  std::string outer, inner; // path data
+  std::string legend;
+};
+
+Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std::string>& w) {
+  Curves c;
+  const CurveKind kind = curve_kind(in);
+  const Point centre{in.cx, in.cy};
+  const std::string at = "centre (" + short_num(in.cx) + ", " + short_num(in.cy) + ")";
+  if (in.curve_records == 0) {
+    w.push_back("the interface file holds no curve record");
+    c.legend = "curve: none (no curve record)";
+    return c;
+  }
+  if (!(std::isfinite(in.cx) && std::isfinite(in.cy) && std::isfinite(in.radius) &&
+        std::isfinite(in.start_deg) && std::isfinite(in.end_deg) && std::isfinite(in.ratio) &&
+        std::isfinite(in.tilt_deg))) {
+    w.push_back("the curve record holds a number that is not finite");
+    c.legend = "curve: not drawn (a number is not finite)";
+    return c;
+  }
+  const bool inner = std::isfinite(h) && h != 0.0;
+  switch (kind) {
+  case CurveKind::circle:
+    c.outer = path_data(arc_points(centre, in.radius, 0.0, 360.0), true, b);
+    if (inner) c.inner = path_data(arc_points(centre, in.radius - h, 0.0, 360.0), true, b);
+    c.legend = "curve: circle, " + at + ", radius " + short_num(in.radius);
+    break;
+  case CurveKind::arc: {
+    // The arc runs counter-clockwise from its start to its end angle.
+    const double a0 = in.end_deg < in.start_deg ? in.start_deg - 360.0 : in.start_deg;
+    c.outer = path_data(arc_points(centre, in.radius, a0, in.end_deg), false, b);
+    if (inner) c.inner = path_data(arc_points(centre, in.radius - h, a0, in.end_deg), false, b);
+    c.legend = "curve: arc, " + at + ", radius " + short_num(in.radius) + ", from " +
+               short_num(in.start_deg) + "\u00B0 to " + short_num(in.end_deg) + "\u00B0";
+    break;
+  }
+  case CurveKind::ellipse:
+    c.outer = path_data(ellipse_points(in, 0.0), true, b);
+    if (inner) c.inner = path_data(ellipse_points(in, h), true, b);
+    c.legend = "curve: ellipse, " + at + ", semi-axes " + short_num(in.radius) + " and " +
+               short_num(in.radius * in.ratio) + ", tilted " + short_num(in.tilt_deg) + "\u00B0";
+    break;
+  case CurveKind::none:
+    c.legend = "curve: none (ratio " + short_num(in.ratio) + ", start " + short_num(in.start_deg) +
+               ", end " + short_num(in.end_deg) + ")";
+    break;
+  }
+  return c;
+}
+
+// Code points, a rough measure of a legend line's width in em; wide
+// characters count double.
+double em_width(const std::string& utf8) {
+  double w = 0.0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if ((c & 0xC0) == 0x80) continue;
+    w += c >= 0xE3 ? 1.0 : 0.6;
+  }
+  return w;
+}
+
+struct LegendLine {
+  std::string text; // UTF-8, not escaped
+  std::string css_class;
+  std::string colour;
+};
+
+} // namespace
+
+std::string render_svg(const InterfaceData& in, const RunOutput& out,
+                       std::vector<std::string>& warnings) {
+  const Metrics m = metrics_of(in);
+  if (!m.known)
+    warnings.push_back("text kind " + std::to_string(in.kind) + " is not in the tables");
+
+  Bounds b;
+  const Curves curves = draw_curves(in, m.height, b, warnings);
+
+  // Glyphs in the run's text height; without a usable one, in a size that
+  // still lets them be read.
+  double size = m.height;
+  const double pitch = m.width + m.spacing;
+  if (!(std::isfinite(size) && size > 0.0)) {
+    size = std::isfinite(pitch) && pitch > 0.0 ? pitch : 0.0;
+    if (!out.glyphs.empty()) warnings.push_back("the text height is not positive");
+  }
+  const double sx =
+      std::isfinite(m.width) && m.width > 0.0 && m.height > 0.0 && std::isfinite(m.width / m.height)
+          ? m.width / m.height
+          : 1.0;
+  for (const Glyph& g : out.glyphs)
+    b.add(picture({g.x, g.y}), 1.2 * size * std::max(sx, 1.0));
+  if (b.empty()) b.add({0.0, 0.0}, 1.0);
+  double extent = std::max(b.x1 - b.x0, b.y1 - b.y0);
+  if (!(std::isfinite(extent) && extent > 0.0)) extent = 1.0;
+  if (!(size > 0.0)) size = extent / 30.0;
+  const double margin = extent * 0.05;
+  const double fs = extent * 0.025;
+
+  std::vector<LegendLine> legend;
+  legend.push_back({curves.legend, "legend", "#000"});
+  if (!curves.inner.empty()) {
+    legend.push_back(
+        {"inner curve: one text height (" + short_num(m.height) + ") inside", "legend", "#777"});
+  }
+  if (m.known) {
+    legend.push_back({"text kind " + std::to_string(in.kind) + ": width " + short_num(m.width) +
+                          ", height " + short_num(m.height) + ", spacing " + short_num(m.spacing),
+                      "legend", "#000"});
+  } else {
+    legend.push_back(
+        {"text kind " + std::to_string(in.kind) + ": not in the tables", "legend", "#000"});
+  }
+  legend.push_back({"text: " + (in.text.empty() ? std::string("(none)") : sjis_to_utf8(in.text)),
+                    "legend", "#000"});
+  const auto count = [&](Pass p) {
+    return std::to_string(std::count_if(out.glyphs.begin(), out.glyphs.end(),
+                                        [p](const Glyph& g) { return g.pass == p; }));
+  };
+  legend.push_back(
+      {"\u25A0 outer pass (cc1): " + count(Pass::outer) + " glyphs", "legend", outer_colour});
+  legend.push_back(
+      {"\u25A0 inner pass (cc7): " + count(Pass::inner) + " glyphs", "legend", inner_colour});
+  for (const std::string& msg : out.messages) {
+    legend.push_back({"h# " + sjis_to_utf8(msg), "message", message_colour});
+  }
+
+  const double line_step = fs * 1.4;
+  double legend_w = 0.0;
+  for (const LegendLine& l : legend)
+    legend_w = std::max(legend_w, em_width(l.text) * fs);
+  const double vx = b.x0 - margin;
+  const double vy = b.y0 - margin;
+  const double vw = std::max(b.x1 - b.x0, legend_w) + 2.0 * margin;
+  const double legend_top = b.y1 + margin;
+  const double vh = legend_top - vy + line_step * static_cast<double>(legend.size()) + margin;
+
+  std::string s;
+  s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(picture_px) + "\" height=\"" +
+       num(picture_px * vh / vw) + "\" viewBox=\"" + num(vx) + " " + num(vy) + " " + num(vw) + " " +
+       num(vh) + "\">\n";
+  s += "<title>curvetext preview</title>\n";
+  s += "<rect x=\"" + num(vx) + "\" y=\"" + num(vy) + "\" width=\"" + num(vw) + "\" height=\"" +
+       num(vh) + "\" fill=\"#fff\"/>\n";
+  const std::string stroke = num(extent * 0.002);
+  if (!curves.outer.empty()) {
+    s += "<path class=\"curve\" d=\"" + curves.outer + "\" fill=\"none\" stroke=\"#000\" " +
+         "stroke-width=\"" + stroke + "\"/>\n";
+  }
+  if (!curves.inner.empty()) {
+    s += "<path class=\"inner-curve\" d=\"" + curves.inner + "\" fill=\"none\" stroke=\"#777\" " +
+         "stroke-width=\"" + stroke + "\" stroke-dasharray=\"" + num(extent * 0.01) + "\"/>\n";
+  }
+  if (in.curve_records > 0 && std::isfinite(in.cx) && std::isfinite(in.cy)) {
+    const Point c = picture({in.cx, in.cy});
+    const double r = extent * 0.01;
+    s += "<path class=\"centre\" d=\"M" + num(c.x - r) + " " + num(c.y) + " L" + num(c.x + r) +
+         " " + num(c.y) + " M" + num(c.x) + " " + num(c.y - r) + " L" + num(c.x) + " " +
+         num(c.y + r) + "\" stroke=\"#777\" stroke-width=\"" + stroke + "\"/>\n";
+  }
+
+  s += "<g font-family=\"'Noto Sans Mono CJK JP', 'Noto Sans CJK JP', 'IPAGothic', "
+       "'MS Gothic', monospace\" text-anchor=\"middle\">\n";
+  for (const Glyph& g : out.glyphs) {
+    const Point p = picture({g.x, g.y});
+    const bool outer = g.pass == Pass::outer;
+    const double turn = -std::atan2(g.dy, g.dx) * 180.0 / pi;
+    std::string transform = "rotate(" + num(turn) + " " + num(p.x) + " " + num(p.y) + ")";
+    if (sx != 1.0) {
+      transform += " translate(" + num(p.x) + " " + num(p.y) + ") scale(" + num(sx) +
+                   " 1) translate(" + num(-p.x) + " " + num(-p.y) + ")";
+    }
+    s += std::string("<text class=\"glyph ") + (outer ? "outer" : "inner") + "\" x=\"" + num(p.x) +
+         "\" y=\"" + num(p.y) + "\" dy=\"" + num(outer ? -em_descent * size : em_ascent * size) +
+         "\" font-size=\"" + num(size) + "\" fill=\"" + (outer ? outer_colour : inner_colour) +
+         "\" transform=\"" + transform + "\">" + xml_escape(sjis_to_utf8(g.bytes)) + "</text>\n";
+  }
+  s += "</g>\n";
+
+  s += "<g font-family=\"'Noto Sans CJK JP', 'IPAGothic', sans-serif\" font-size=\"" + num(fs) +
+       "\">\n";
+  double y = legend_top + fs;
+  for (const LegendLine& l : legend) {
+    s += "<text class=\"" + l.css_class + "\" x=\"" + num(b.x0) + "\" y=\"" + num(y) +
+         "\" fill=\"" + l.colour + "\">" + xml_escape(l.text) + "</text>\n";
+    y += line_step;
+  }
+  s += "</g>\n</svg>\n";
+  return s;
+}
+
+} // namespace curvetext::preview
