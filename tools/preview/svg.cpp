@@ -156,14 +156,14 @@ Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std
     c.outer = path_data(arc_points(centre, in.radius, a0, in.end_deg), false, b);
     if (inner) c.inner = path_data(arc_points(centre, in.radius - h, a0, in.end_deg), false, b);
     c.legend = "curve: arc, " + at + ", radius " + short_num(in.radius) + ", from " +
-               short_num(in.start_deg) + "\u00B0 to " + short_num(in.end_deg) + "\u00B0";
+               short_num(in.start_deg) + " to " + short_num(in.end_deg) + " degrees";
     break;
   }
   case CurveKind::ellipse:
     c.outer = path_data(ellipse_points(in, 0.0), true, b);
     if (inner) c.inner = path_data(ellipse_points(in, h), true, b);
     c.legend = "curve: ellipse, " + at + ", semi-axes " + short_num(in.radius) + " and " +
-               short_num(in.radius * in.ratio) + ", tilted " + short_num(in.tilt_deg) + "\u00B0";
+               short_num(in.radius * in.ratio) + ", tilted " + short_num(in.tilt_deg) + " degrees";
     break;
   case CurveKind::none:
     c.legend = "curve: none (ratio " + short_num(in.ratio) + ", start " + short_num(in.start_deg) +
@@ -278,8 +278,9 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
     s += "<path class=\"inner-curve\" d=\"" + curves.inner + "\" fill=\"none\" stroke=\"#777\" " +
          "stroke-width=\"" + stroke + "\" stroke-dasharray=\"" + num(extent * 0.01) + "\"/>\n";
   }
-  if (in.curve_records > 0 && std::isfinite(in.cx) && std::isfinite(in.cy)) {
-    const Point c = picture({in.cx, in.cy});
+  // The centre of an arc may lie far off: marked only inside the picture.
+  const Point c = picture({in.cx, in.cy});
+  if (in.curve_records > 0 && c.x >= b.x0 && c.x <= b.x1 && c.y >= b.y0 && c.y <= b.y1) {
     const double r = extent * 0.01;
     s += "<path class=\"centre\" d=\"M" + num(c.x - r) + " " + num(c.y) + " L" + num(c.x + r) +
          " " + num(c.y) + " M" + num(c.x) + " " + num(c.y - r) + " L" + num(c.x) + " " +
