@@ -2,14 +2,44 @@
 
 namespace curvetext {
 
-int __SPCNT(const char*) { return 0; }
+namespace {
+// No routine looks at more than this many bytes, whatever the string holds.
+constexpr int kScanCap = 257;
+// A text string never grows beyond this many bytes.
+constexpr int kCopyCap = 250;
+} // namespace
+
+int __SPCNT(const char* s) {
+  int blanks = 0;
+  for (int i = 0; i < kScanCap && s[i] != '\0'; ++i) {
+    if (s[i] == ' ') ++blanks;
+  }
+  return blanks;
+}
+
 int __STRLEN(const unsigned char* s) {
   int n = 0;
-  while (n < 257 && s[n] != 0)
+  while (n < kScanCap && s[n] != 0)
     ++n;
   return n;
 }
-int __SHIFTJIS(const unsigned char*, int) { return 0; }
-void __STRCPY(unsigned char*, const unsigned char*) {}
+
+int __SHIFTJIS(const unsigned char* s, int i) {
+  const unsigned char c = s[i];
+  if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEA)) return 1;
+  if (c >= 0xEB && c <= 0xFC) return 2;
+  return 0;
+}
+
+void __STRCPY(unsigned char* dst, const unsigned char* src) {
+  // The destination stays terminated after every byte; an empty line leaves
+  // it untouched (callers that want an empty result clear it first).
+  for (int i = 0; i < kCopyCap; ++i) {
+    const unsigned char c = src[i];
+    if (c == 0 || c == '\n' || c == '\r') return;
+    dst[i] = c;
+    dst[i + 1] = 0;
+  }
+}
 
 } // namespace curvetext
