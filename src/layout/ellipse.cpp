@@ -1,7 +1,355 @@
+// Text along a tilted ellipse. An ellipse has no constant angle per glyph, so
+// the layout walks the curve in small steps of its parameter, sums the chords
+// as its measure of arc length and takes the next byte position each time
+// the sum passes the byte advance. The outer pass measures along the ellipse
+// over its top, the inner pass along the curve one text height inside it,
+// under its bottom.
+//
+// A position is the sum of thousands of chords and is written to ten
+// decimals, so every operation below keeps its one fixed order: regrouping a
+// sum, or dropping a + 0 (which turns -0 into 0), changes the records.
+#include <cmath>
+#include <cstdio>
+
+#include "layout/glyph.h"
 #include "layout/layouts.h"
+#include "util/geometry.h"
 
 namespace curvetext {
 
-int STR_ALONG_CEL(RunState&, int, int) { return 0; }
+namespace {
+
+// A walk makes 20 steps per byte advance and a search may make a full turn,
+// 40·π·CR/b steps, so on an ellipse large against the advance a walk that
+// never reaches the text's length goes on for millions of steps: a text
+// height equal to the radius shrinks the inner curve to almost a point, and
+// the inner walks then measure almost nothing. A walk that has not ended
+// after this many steps is given up. The outer walks end within the text's
+// length along the ellipse, far below it, so a run makes at most about twice
+// this many steps: well within a second.
+constexpr int kMaxWalkSteps = 1 << 22;
+
+// The tilt of the ellipse: turns a point as __ROT does with the same angle,
+// bit for bit, but with the sine and cosine taken once for the whole call.
+class Tilt {
+public:
+  explicit Tilt(double a) : c_(std::cos(a)), s_(std::sin(a)) {}
+  void turn(const double* p, double* out) const {
+    const double x = p[0];
+    const double y = p[1];
+    out[0] = x * c_ - y * s_;
+    out[1] = x * s_ + y * c_;
+  }
+
+private:
+  double c_;
+  double s_;
+};
+
+// What stays fixed for the whole call.
+struct Layout {
+  RunState& st;
+  int length;
+  double b;      // byte advance
+  double elen;   // circumference of the circle of radius CR
+  double rad0;   // the angle b spans on that circle
+  double sh0;    // half the length of the text along the curve
+  double two_pi; // PAI + PAI, the bound of the searches
+  Tilt tilt;
+  PairBuffer pair;
+};
+
+// What a search hands on to its placement walk.
+struct Walk {
+  double radtb = 0.0;            // curve parameter
+  double radtb0 = 0.0;           // parameter step
+  double t0[2] = {0.0, 0.0};     // previous curve point, untilted
+  double tilted[2] = {0.0, 0.0}; // previous curve point, tilted
+  double vec[2] = {0.0, 0.0};    // step vector
+  double inner[2] = {0.0, 0.0};  // previous inner point (inner pass only)
+};
+
+// The outer pass runs over the top point, counter-clockwise as radtb grows.
+void outer_point(const RunState& st, double radtb, double* out) {
+  out[0] = -st.CR * std::sin(radtb);
+  out[1] = st.CR * std::cos(radtb) * st.HP;
+}
+
+// The inner pass runs over the bottom point, clockwise as radtb grows.
+void inner_point(const RunState& st, double radtb, double* out) {
+  out[0] = -st.CR * std::sin(radtb);
+  out[1] = -st.CR * std::cos(radtb) * st.HP;
+}
+
+// The curve point t moved by the text height to the left of the direction a.
+void move_inside(const RunState& st, const double* t, double a, double* out) {
+  out[0] = t[0] - st.MOJI_zh * std::sin(a);
+  out[1] = t[1] + st.MOJI_zh * std::cos(a);
+}
+
+Placement at(const RunState& st, const double* p, const double* v) {
+  return {st.CX + p[0], st.CY + p[1], v[0], v[1]};
+}
+
+// A glyph record follows, or only a lead byte waits for its trail byte.
+bool goes_on(Step s) { return s == Step::written || s == Step::held; }
+
+// Outer pass, first byte position: from the top point leftwards until the
+// summed length passes sh0. False when the layout ends.
+bool outer_search(Layout& L, Walk& w) {
+  const RunState& st = L.st;
+  w.t0[0] = 0.0;
+  w.t0[1] = st.CR * st.HP + 0;
+  L.tilt.turn(w.t0, w.tilted);
+  L.pair.clear();
+  w.radtb = 0.0;
+  double sh = 0.0;
+  int steps = 0;
+  while (w.radtb < L.two_pi) {
+    if (++steps > kMaxWalkSteps) {
+      reject_curve(L.st);
+      return false;
+    }
+    double t1[2];
+    outer_point(st, w.radtb, t1);
+    sh += __PTDIST(w.t0, t1);
+    double now[2];
+    L.tilt.turn(t1, now);
+    w.vec[0] = w.tilted[0] - now[0];
+    w.vec[1] = w.tilted[1] - now[1];
+    w.t0[0] = t1[0];
+    w.t0[1] = t1[1];
+    w.tilted[0] = now[0];
+    w.tilted[1] = now[1];
+    if (sh > L.sh0) break;
+    w.radtb += w.radtb0;
+  }
+  const Placement glyph = at(st, w.tilted, w.vec);
+  return goes_on(glyph_step(L.st, L.pair, 0, glyph, glyph));
+}
+
+// Outer pass, the other bytes: back rightwards from the first position.
+// False when the layout ends; a rejected byte ends only this walk.
+bool outer_placement(Layout& L, Walk& w) {
+  RunState& st = L.st;
+  const double radtbe = -w.radtb - w.radtb0;
+  w.radtb = w.radtb - w.radtb0;
+  const double two_sh0 = L.sh0 + L.sh0;
+  double sh = 0.0;
+  double position_sum = 0.0;
+  double pair_sum = 0.5 * L.b + 0;
+  int i = 1;
+  double pair_point[2] = {0.0, 0.0};
+  double pair_vec[2] = {0.0, 0.0};
+  int steps = 0;
+  for (;;) {
+    // Only a one-byte text can be done here; a longer one ends by its bytes.
+    if (w.radtb <= radtbe && i >= L.length) break;
+    if (++steps > kMaxWalkSteps) {
+      reject_curve(st);
+      return false;
+    }
+    double t1[2];
+    outer_point(st, w.radtb, t1);
+    const double c = __PTDIST(w.t0, t1);
+    sh += c;
+    position_sum += c;
+    pair_sum += c;
+    double now[2];
+    L.tilt.turn(t1, now);
+    w.vec[0] = now[0] - w.tilted[0];
+    w.vec[1] = now[1] - w.tilted[1];
+    w.t0[0] = t1[0];
+    w.t0[1] = t1[1];
+    w.tilted[0] = now[0];
+    w.tilted[1] = now[1];
+    // Halfway between two byte positions: where a double-byte glyph stands.
+    if (pair_sum >= L.b) {
+      pair_point[0] = w.tilted[0];
+      pair_point[1] = w.tilted[1];
+      pair_vec[0] = w.vec[0];
+      pair_vec[1] = w.vec[1];
+      pair_sum -= L.b;
+    }
+    if (position_sum >= L.b) {
+      const Step s =
+          glyph_step(st, L.pair, i, at(st, w.tilted, w.vec), at(st, pair_point, pair_vec));
+      if (s == Step::broken) return false;
+      if (s == Step::rejected) break;
+      i += 1;
+      if (i >= L.length) break;
+      position_sum -= L.b;
+    }
+    if (sh >= two_sh0) break;
+    w.radtb -= w.radtb0;
+  }
+  if (st.isTest == 2) {
+    st.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, radtbe, sh,
+                 two_sh0);
+    std::printf("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, sh,
+                w.radtb0, L.rad0, L.elen, L.b);
+    std::printf("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / st.PAI,
+                w.radtb0 * 180 / st.PAI);
+  }
+  return true;
+}
+
+// Inner pass, first byte position: from one step off the bottom point
+// leftwards, measured along the inner curve. False when the layout ends.
+bool inner_search(Layout& L, Walk& w) {
+  RunState& st = L.st;
+  const double pai = st.PAI;
+  // Recomputed rather than reused: the same value, kept as the host's own
+  // records were computed.
+  w.radtb0 = ((L.b * (pai + pai)) / ((pai + pai) * st.CR)) * 0.05;
+  w.radtb = w.radtb0 + 0;
+  w.t0[0] = 0.0;
+  w.t0[1] = 0 - st.CR * st.HP;
+  L.tilt.turn(w.t0, w.tilted);
+  double sh = 0.0;
+  L.pair.clear();
+  w.inner[0] = 0.0;
+  w.inner[1] = (0 - st.CR * st.HP) + st.MOJI_zh;
+  int steps = 0;
+  while (w.radtb < L.two_pi) {
+    if (++steps > kMaxWalkSteps) {
+      reject_curve(st);
+      return false;
+    }
+    double t1[2];
+    inner_point(st, w.radtb, t1);
+    // The chord from t1 back to t0: the reading direction.
+    const double a = std::atan2(w.t0[1] - t1[1], w.t0[0] - t1[0]);
+    double in1[2];
+    move_inside(st, t1, a, in1);
+    sh += __PTDIST(w.inner, in1);
+    double now[2];
+    L.tilt.turn(t1, now);
+    w.vec[0] = w.tilted[0] - now[0];
+    w.vec[1] = w.tilted[1] - now[1];
+    w.t0[0] = t1[0];
+    w.t0[1] = t1[1];
+    w.tilted[0] = now[0];
+    w.tilted[1] = now[1];
+    w.inner[0] = in1[0];
+    w.inner[1] = in1[1];
+    if (sh >= L.sh0) break;
+    w.radtb += w.radtb0;
+  }
+  double point[2];
+  L.tilt.turn(w.inner, point);
+  const Placement glyph = at(st, point, w.vec);
+  if (!goes_on(glyph_step(st, L.pair, 0, glyph, glyph))) return false;
+  return L.length > 1;
+}
+
+// Inner pass, the other bytes: back rightwards along the inner curve until
+// the bytes, the summed length or radtbe run out.
+void inner_placement(Layout& L, Walk& w) {
+  RunState& st = L.st;
+  const double radtbe = -w.radtb - w.radtb0;
+  w.radtb = w.radtb - w.radtb0;
+  const double two_sh0 = L.sh0 + L.sh0;
+  double sh = 0.0;
+  double position_sum = 0.0;
+  double pair_sum = 0.5 * L.b + 0;
+  int i = 1;
+  double pair_point[2] = {0.0, 0.0};
+  double pair_vec[2] = {0.0, 0.0};
+  int steps = 0;
+  for (;;) {
+    if (w.radtb <= radtbe) return;
+    if (++steps > kMaxWalkSteps) {
+      reject_curve(st);
+      return;
+    }
+    double t1[2];
+    inner_point(st, w.radtb, t1);
+    // The chord from t0 to t1: the reading direction.
+    const double a = std::atan2(t1[1] - w.t0[1], t1[0] - w.t0[0]);
+    double in1[2];
+    move_inside(st, t1, a, in1);
+    if (st.isTest == 2) {
+      st.fpw.print("# b(%.2f) radtb(%.8f) radtbe(%.8f) radtb0(%.8f) t0(%.8f)\n", L.b, w.radtb,
+                   radtbe, w.radtb0, w.t0[0]);
+      st.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
+    }
+    const double c = __PTDIST(w.inner, in1);
+    sh += c;
+    position_sum += c;
+    pair_sum += c;
+    double now[2];
+    L.tilt.turn(t1, now);
+    w.vec[0] = now[0] - w.tilted[0];
+    w.vec[1] = now[1] - w.tilted[1];
+    w.t0[0] = t1[0];
+    w.t0[1] = t1[1];
+    w.tilted[0] = now[0];
+    w.tilted[1] = now[1];
+    w.inner[0] = in1[0];
+    w.inner[1] = in1[1];
+    // The inner point is turned only where a glyph may need it.
+    if (pair_sum >= L.b) {
+      L.tilt.turn(w.inner, pair_point);
+      pair_vec[0] = w.vec[0];
+      pair_vec[1] = w.vec[1];
+      pair_sum -= L.b;
+    }
+    if (position_sum >= L.b) {
+      double point[2];
+      L.tilt.turn(w.inner, point);
+      const Step s = glyph_step(st, L.pair, i, at(st, point, w.vec), at(st, pair_point, pair_vec));
+      if (!goes_on(s)) return;
+      i += 1;
+      if (i >= L.length) return;
+      position_sum -= L.b;
+    }
+    if (sh >= two_sh0) return;
+    w.radtb -= w.radtb0;
+  }
+}
+
+} // namespace
+
+int STR_ALONG_CEL(RunState& st, int qv_line_cnt, int) {
+  if (st.isTest == 2) {
+    std::printf("\n# STR_ALONG__CEL() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n", qv_line_cnt,
+                st.iCi_cnt);
+    std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", st.CX, st.CY,
+                st.CR, st.SK, st.EK, st.HP, st.JK);
+  }
+  const int length = select_metrics(st);
+  if (length == 0) return 0;
+
+  const double b = byte_advance(st);
+  const double elen = st.CR * (st.PAI + st.PAI);
+  const double rad0 = ((st.PAI + st.PAI) * b) / elen;
+  const double sh0 = 0.5 * (length - 1) * b;
+  const double radtb0 = rad0 * 0.05;
+
+  // Input no walk can measure: a step of zero, or of a full turn or more,
+  // never ends or never moves, and non-finite values would reach the records.
+  const bool finite = std::isfinite(st.CX) && std::isfinite(st.CY) && std::isfinite(st.CR) &&
+                      std::isfinite(st.HP) && std::isfinite(st.JK) && std::isfinite(st.MOJI_zw) &&
+                      std::isfinite(st.MOJI_zh) && std::isfinite(st.MOJI_zd);
+  if (!finite || !(st.CR > 0.0) || !(b > 0.0) || !(radtb0 > 0.0) || !(radtb0 < st.PAI + st.PAI)) {
+    reject_curve(st);
+    return 0;
+  }
+
+  if (st.CR < 2 * st.MOJI_zw) st.fpw.print("h# ELLIPSE is too small \n");
+  st.fpw.print("cc1 \n");
+
+  Layout L{st,          length, b, elen, rad0, sh0, st.PAI + st.PAI, Tilt(st.JK * st.PAI / 180),
+           PairBuffer{}};
+  Walk w;
+  w.radtb0 = radtb0;
+  if (!outer_search(L, w)) return 0;
+  if (!outer_placement(L, w)) return 0;
+  st.fpw.print("cc7 \n");
+  if (!inner_search(L, w)) return 0;
+  inner_placement(L, w);
+  return 0;
+}
 
 } // namespace curvetext
