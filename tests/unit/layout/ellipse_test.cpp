@@ -359,6 +359,30 @@ TEST(Ellipse, Level2TracesOnStandardOutputAndAmongTheRecords) {
   EXPECT_EQ(plain, run([](RunState& st) { set_text(st, "AB"); }).records);
 }
 
+// A text longer than the inner curve: the inner placement ends where radtb
+// comes down to radtbe, having come back exactly through 0, so the bound is
+// met with equality and that step is not taken.
+TEST(Ellipse, InnerPlacementStopsAtItsBound) {
+  const Output o = run([](RunState& st) {
+    st.CR = 2.0;
+    st.MOJI_W[3] = 2.0;
+    st.MOJI_H[3] = 3.0;
+    st.MOJI_D[3] = 1.0;
+    set_text(st, std::string(20, 'x'));
+    st.isTest = 2;
+  });
+  const std::vector<std::string> l = lines(o.records);
+  std::size_t steps = 0;
+  for (const std::string& line : l)
+    steps += line.rfind("# b(", 0) == 0;
+  EXPECT_EQ(steps, 336u);
+  EXPECT_EQ(glyphs(o.records).size(), 20u + 15u); // the inner pass drops 5 bytes
+  ASSERT_GE(l.size(), 2u);
+  EXPECT_EQ(l[l.size() - 2], "# b(1.50) radtb(-6.30000000) radtbe(-6.33750000) radtb0(0.03750000) "
+                             "t0(-0.04136766)");
+  EXPECT_EQ(l.back(), "# t0(-0.0413676641 -0.9997860667) t1(0.0336278010 -0.9998586364)");
+}
+
 TEST(Ellipse, OtherLevelsTraceNothing) {
   const std::string level0 = run([](RunState& st) { set_text(st, "AB"); }).records;
   for (int level : {1, 3, 5}) {
