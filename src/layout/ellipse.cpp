@@ -340,8 +340,9 @@ int STR_ALONG_CEL(RunState& st, int qv_line_cnt, int) {
   if (st.CR < 2 * st.MOJI_zw) st.fpw.print("h# ELLIPSE is too small \n");
   st.fpw.print("cc1 \n");
 
-  Layout L{st,          length, b, elen, rad0, sh0, st.PAI + st.PAI, Tilt(st.JK * st.PAI / 180),
-           PairBuffer{}};
+  Layout L{
+      st, length, b, elen, rad0, sh0, st.PAI + st.PAI, Tilt(st.JK * st.PAI / 180), PairBuffer{},
+  };
   Walk w;
   w.radtb0 = radtb0;
   if (!outer_search(L, w)) return 0;
