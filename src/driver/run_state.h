@@ -44,6 +44,9 @@ struct RunState {
   double MOJI_zh = 0.0;
   double MOJI_zd = 0.0;
 
+  // Steps the ellipse layout's walks took: what its cost grows with.
+  long long walk_steps = 0;
+
   // Curve.
   double CX = 0.0, CY = 0.0, CR = 0.0;
   double SK = 0.0, EK = 0.0; // degrees

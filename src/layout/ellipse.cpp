@@ -57,6 +57,7 @@ struct Layout {
   double two_pi; // PAI + PAI, the bound of the searches
   Tilt tilt;
   PairBuffer pair;
+  long long steps = 0; // of all walks so far
 };
 
 // What a search hands on to its placement walk.
@@ -104,9 +105,9 @@ bool outer_search(Layout& L, Walk& w) {
   L.pair.clear();
   w.radtb = 0.0;
   double sh = 0.0;
-  int steps = 0;
+  const long long start = L.steps;
   while (w.radtb < L.two_pi) {
-    if (++steps > kMaxWalkSteps) {
+    if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(L.st);
       return false;
     }
@@ -141,11 +142,11 @@ bool outer_placement(Layout& L, Walk& w) {
   int i = 1;
   double pair_point[2] = {0.0, 0.0};
   double pair_vec[2] = {0.0, 0.0};
-  int steps = 0;
+  const long long start = L.steps;
   for (;;) {
     // Only a one-byte text can be done here; a longer one ends by its bytes.
     if (w.radtb <= radtbe && i >= L.length) break;
-    if (++steps > kMaxWalkSteps) {
+    if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(st);
       return false;
     }
@@ -210,9 +211,9 @@ bool inner_search(Layout& L, Walk& w) {
   L.pair.clear();
   w.inner[0] = 0.0;
   w.inner[1] = (0 - st.CR * st.HP) + st.MOJI_zh;
-  int steps = 0;
+  const long long start = L.steps;
   while (w.radtb < L.two_pi) {
-    if (++steps > kMaxWalkSteps) {
+    if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(st);
       return false;
     }
@@ -256,10 +257,10 @@ void inner_placement(Layout& L, Walk& w) {
   int i = 1;
   double pair_point[2] = {0.0, 0.0};
   double pair_vec[2] = {0.0, 0.0};
-  int steps = 0;
+  const long long start = L.steps;
   for (;;) {
     if (w.radtb <= radtbe) return;
-    if (++steps > kMaxWalkSteps) {
+    if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(st);
       return;
     }
@@ -309,6 +310,14 @@ void inner_placement(Layout& L, Walk& w) {
   }
 }
 
+// The four walks; each ends the layout early when it must.
+void walk(Layout& L, Walk& w) {
+  if (!outer_search(L, w) || !outer_placement(L, w)) return;
+  L.st.fpw.print("cc7 \n");
+  if (!inner_search(L, w)) return;
+  inner_placement(L, w);
+}
+
 } // namespace
 
 int STR_ALONG_CEL(RunState& st, int qv_line_cnt, int) {
@@ -345,11 +354,8 @@ int STR_ALONG_CEL(RunState& st, int qv_line_cnt, int) {
   };
   Walk w;
   w.radtb0 = radtb0;
-  if (!outer_search(L, w)) return 0;
-  if (!outer_placement(L, w)) return 0;
-  st.fpw.print("cc7 \n");
-  if (!inner_search(L, w)) return 0;
-  inner_placement(L, w);
+  walk(L, w);
+  st.walk_steps = L.steps;
   return 0;
 }
 

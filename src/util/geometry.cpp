@@ -14,10 +14,4 @@ void __ROT(const double* p, double a, double* out) {
   out[1] = x * s + y * c;
 }
 
-double __PTDIST(const double* p, const double* q) {
-  const double dx = q[0] - p[0];
-  const double dy = q[1] - p[1];
-  return std::sqrt(dy * dy + dx * dx);
-}
-
 } // namespace curvetext

@@ -3,6 +3,7 @@
 // scratch file, as the tool does.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -36,9 +37,7 @@ private:
 };
 
 // A 250-byte text with byte advance 1 (width 1, spacing 1).
-void run(benchmark::State& state, double cr, double hp, double height) {
-  Scratch scratch;
-  const std::string out = scratch.file();
+std::unique_ptr<RunState> ellipse(double cr, double hp, double height) {
   auto st = std::make_unique<RunState>();
   st->CR = cr;
   st->HP = hp;
@@ -47,6 +46,13 @@ void run(benchmark::State& state, double cr, double hp, double height) {
   st->MOJI_D[1] = 1.0;
   st->MOJI_H[1] = height;
   std::memset(st->ChSTR, 'W', 250);
+  return st;
+}
+
+void run(benchmark::State& state, double cr, double hp, double height) {
+  Scratch scratch;
+  const std::string out = scratch.file();
+  auto st = ellipse(cr, hp, height);
   std::size_t bytes = 0;
   for (auto _ : state) {
     if (!st->fpw.open(out.c_str(), curvetext::LineEnd::lf)) {
@@ -58,7 +64,30 @@ void run(benchmark::State& state, double cr, double hp, double height) {
     bytes = std::filesystem::file_size(out);
   }
   state.counters["output_bytes"] = static_cast<double>(bytes);
+  state.counters["walk_steps"] = static_cast<double>(st->walk_steps);
 }
+
+// The floor of the slowest valid ellipse: as many curve points, one sine and
+// one cosine each, as the layout's walks take steps on it.
+void BM_CurvePointsOfTheSameWalks(benchmark::State& state) {
+  Scratch scratch;
+  auto st = ellipse(10000.0, 0.999, 10000.0);
+  if (!st->fpw.open(scratch.file().c_str(), curvetext::LineEnd::lf)) return;
+  curvetext::STR_ALONG_CEL(*st, 10, 1);
+  st->fpw.close();
+  const long long steps = st->walk_steps;
+  const double step = ((st->PAI + st->PAI) * 1.0) / (st->CR * (st->PAI + st->PAI)) * 0.05;
+  for (auto _ : state) {
+    double radtb = 0.0;
+    for (long long k = 0; k < steps; ++k) {
+      double p[2] = {-st->CR * std::sin(radtb), st->CR * std::cos(radtb) * st->HP};
+      benchmark::DoNotOptimize(p);
+      radtb += step;
+    }
+  }
+  state.counters["walk_steps"] = static_cast<double>(steps);
+}
+BENCHMARK(BM_CurvePointsOfTheSameWalks)->Unit(benchmark::kMillisecond);
 
 // Text height equal to the radius: the inner curve shrinks to almost a
 // point and the inner walks go round the ellipse about three times.
