@@ -13,6 +13,8 @@ A case folder holds:
   stdout, stderr
              the expected streams (a missing file means empty)
   status     the expected exit status as the shell sees it (0, 1, 255)
+  seconds    optional: the most processor time the run may take, scaled by
+             the environment variable CURVETEXT_SLOWDOWN (sanitizers, Wine)
   platform   optional: "posix" or "windows"; the case runs only there
 
 Usage: run_case.py --binary PATH [--runner CMD] [--update] [--keep] CASE_DIR
@@ -111,8 +113,12 @@ def main():
     args = []
     if os.path.exists(os.path.join(case, "args")):
         args = [l for l in read(os.path.join(case, "args")).decode().split("\n") if l != ""]
+    used_before = os.times()
     proc = subprocess.run(runner + [os.path.abspath(a.binary)] + args, cwd=scratch,
                           stdin=subprocess.DEVNULL, capture_output=True, timeout=50)
+    used_after = os.times()
+    cpu = (used_after.children_user - used_before.children_user
+           + used_after.children_system - used_before.children_system)
     status = proc.returncode & 0xFF
     after = snapshot(scratch)
 
@@ -144,6 +150,11 @@ def main():
         return 0
 
     failures = []
+    limit_file = os.path.join(case, "seconds")
+    if os.path.exists(limit_file):
+        limit = float(read(limit_file).decode()) * float(os.environ.get("CURVETEXT_SLOWDOWN", "1"))
+        if cpu > limit:
+            failures.append(f"the run took {cpu:.2f} s of processor time, more than {limit:.2f} s")
     expected_status = int(read(os.path.join(case, "status")).decode().strip())
     if status != expected_status:
         failures.append(f"exit status: expected {expected_status}, got {status}")
