@@ -353,6 +353,9 @@ int QV_PATTERN(RunState& st, std::uint32_t qd_xmax, std::uint32_t qd_limit) {
     if (echo_line) st.fpw.write(buf, n);
     handle(st, r, qd_x);
   }
+  // An echoed last line without a line end gets one: what the run writes
+  // next (the trailer above all) must not run on into the host's record.
+  if (continues && echo_line) st.fpw.write("\n", 1);
   ++st.iPattern;
   return 0;
 }

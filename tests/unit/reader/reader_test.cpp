@@ -464,8 +464,12 @@ TEST(Reader, LongLinesArePiecesOfOneRecord) {
        "#b\n", [](const RunState&) {}},
       {"a line of three pieces", "bz" + std::string(600, 'z') + "\nlc4\n",
        "bz" + std::string(600, 'z') + "\n", [](const RunState& st) { EXPECT_EQ(st.COLOR, 4); }},
-      {"an echoed long last line without newline", "cn2" + std::string(300, ' '),
-       "cn2" + std::string(300, ' '), [](const RunState& st) { EXPECT_EQ(st.MOJIS, 2); }},
+      {"an echoed long last line without newline gets one", "cn2" + std::string(300, ' '),
+       "cn2" + std::string(300, ' ') + "\n", [](const RunState& st) { EXPECT_EQ(st.MOJIS, 2); }},
+      {"an echoed short last line without newline gets one", "lc2\n# last", "# last\n",
+       [](const RunState& st) { EXPECT_EQ(st.COLOR, 2); }},
+      {"an ignored last line without newline gets none", "# first\nlc2", "# first\n",
+       [](const RunState& st) { EXPECT_EQ(st.COLOR, 2); }},
       {"253 bytes and CR LF are one piece", "#" + std::string(252, 'c') + "\r\nlc6\r\n",
        "#" + std::string(252, 'c') + "\r\n", [](const RunState& st) { EXPECT_EQ(st.COLOR, 6); }},
   };
@@ -521,7 +525,7 @@ TEST(Reader, ReadsNeverStartBehindTheRecord) {
          EXPECT_EQ(st.iPOINTcnt, 1);
        }},
       {"hp1ln", "hp1ln", "", [](const RunState& st) { EXPECT_EQ(st.HPOINTx, 0.0); }},
-      {"cn0", "cn0", "cn0", [](const RunState& st) { EXPECT_EQ(st.MOJIWi, 0.0); }},
+      {"cn0", "cn0", "cn0\n", [](const RunState& st) { EXPECT_EQ(st.MOJIWi, 0.0); }},
       {"z", "z", "", [](const RunState& st) { EXPECT_EQ(st.ZOKU, 0); }},
   };
   run_cases(std::begin(cases), std::end(cases));
