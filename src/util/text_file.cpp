@@ -71,7 +71,8 @@ std::size_t TextIn::read_piece(char* buf, std::size_t size) {
     std::size_t want = len_ - pos_;
     if (want > max - n) want = max - n;
     std::size_t k = 0;
-    while (k < want && p[k] != '\n' && p[k] != '\r') ++k;
+    while (k < want && p[k] != '\n' && p[k] != '\r')
+      ++k;
     std::memcpy(buf + n, p, k);
     n += k;
     pos_ += k;

@@ -133,7 +133,8 @@ struct RunResult {
 
 RunResult run_in_place(std::initializer_list<const char*> args) {
   std::vector<char*> argv{const_cast<char*>("curvetext")};
-  for (const char* a : args) argv.push_back(const_cast<char*>(a));
+  for (const char* a : args)
+    argv.push_back(const_cast<char*>(a));
   argv.push_back(nullptr);
   auto st = std::make_unique<RunState>();
   ::testing::internal::CaptureStderr();
@@ -157,7 +158,8 @@ TEST(Run, FailedReplaceKeepsInputAndWorkCopy) {
 TEST(Run, OutputThatCannotBeWrittenWholeIsAFailure) {
   ScratchDir dir;
   std::string input;
-  for (int i = 0; i < 20; ++i) input += "# a comment record the reader echoes\n";
+  for (int i = 0; i < 20; ++i)
+    input += "# a comment record the reader echoes\n";
   write_file("QVC_TEMP.TXT", input);
   // Room for the line count's copy, not for the output (echoes + trailer).
   rlimit old{};
