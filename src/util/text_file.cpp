@@ -70,9 +70,9 @@ std::size_t TextIn::read_piece(char* buf, std::size_t size) {
     const unsigned char* p = buf_ + pos_;
     std::size_t want = len_ - pos_;
     if (want > max - n) want = max - n;
-    std::size_t k = 0;
-    while (k < want && p[k] != '\n' && p[k] != '\r')
-      ++k;
+    std::size_t k = want;
+    if (const void* lf = std::memchr(p, '\n', want)) k = static_cast<const unsigned char*>(lf) - p;
+    if (const void* cr = std::memchr(p, '\r', k)) k = static_cast<const unsigned char*>(cr) - p;
     std::memcpy(buf + n, p, k);
     n += k;
     pos_ += k;
