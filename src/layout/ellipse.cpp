@@ -173,6 +173,9 @@ bool outer_placement(Layout& L, Walk& w) {
       pair_sum -= L.b;
     }
     if (position_sum >= L.b) {
+      // A one-byte text has no byte 1: its terminating NUL must never
+      // become a glyph (a first step longer than the advance gets here).
+      if (i >= L.length) break;
       const Step s =
           glyph_step(st, L.pair, i, at(st, w.tilted, w.vec), at(st, pair_point, pair_vec));
       if (s == Step::broken) return false;

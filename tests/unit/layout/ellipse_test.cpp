@@ -507,3 +507,28 @@ TEST(Ellipse, WalksEndWithinASecond) {
 
 } // namespace
 } // namespace curvetext
+
+namespace curvetext {
+namespace {
+
+// A first step longer than the advance (a very long ellipse against a small
+// one) makes a position event before a one-byte text's walk ends: the byte
+// behind the text, its NUL, must not become a glyph.
+TEST(Ellipse, OneByteTextNeverWritesItsTerminator) {
+  const std::string out = run([](RunState& st) {
+                            st.CR = 1.0;
+                            st.HP = -10000.0;
+                            st.MOJI_W[3] = 0.4;
+                            st.MOJI_D[3] = 1.6;
+                            st.MOJI_H[3] = 0.1;
+                            set_text(st, "A");
+                          }).records;
+  EXPECT_EQ(out.find('\0'), std::string::npos);
+  const std::vector<Glyph> g = glyphs(out);
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(g[0].text, "A");
+  EXPECT_EQ(g[1].text, "A");
+}
+
+} // namespace
+} // namespace curvetext
