@@ -1,7 +1,7 @@
-// Fuzz target over a whole run: the first byte chooses the debug level, the
-// rest is the interface file. The run goes through the driver, the reader,
-// the chosen layout and the trailer in a scratch directory, and its output
-// is checked for what must always hold.
+// Fuzz target over a whole run: the first byte chooses the debug level (and
+// whether option arguments follow), the rest is the interface file. The run goes through the
+// driver, the reader, the chosen layout and the trailer in a scratch directory, and its output is
+// checked for what must always hold.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,8 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
@@ -39,24 +41,38 @@ void enter_scratch_directory() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   enter_scratch_directory();
   if (size == 0) return 0;
+  // First byte: the debug level (low three bits); with its high bit set, the
+  // bytes up to the first LF are more arguments, parted by NUL bytes.
   static const char* const levels[] = {"/t0", "/t1", "/t2", "/t3", "/t4", "/t5", "/t6", "/t0"};
-  const int level = data[0] & 7;
-  const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::vector<std::string> args{"curvetext", levels[data[0] & 7]};
+  std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+  if ((data[0] & 0x80) != 0) {
+    const std::size_t lf = rest.find('\n');
+    std::string_view list = rest.substr(0, lf);
+    rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
+    while (!list.empty()) {
+      const std::size_t nul = list.find('\0');
+      args.emplace_back(list.substr(0, nul));
+      list = nul == std::string_view::npos ? std::string_view() : list.substr(nul + 1);
+    }
+  }
+  const std::string input(rest);
 
   std::remove("QVC_TEMP.104");
   std::ofstream("QVC_TEMP.TXT", std::ios::binary) << input;
 
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
   auto st = std::make_unique<curvetext::RunState>();
-  char prog[] = "curvetext";
-  char arg[4];
-  std::snprintf(arg, sizeof arg, "%s", levels[level]);
-  char* argv[] = {prog, arg, nullptr};
-  const int status = curvetext::run(*st, argv);
+  const int status = curvetext::run(*st, argv.data());
   if (status != 0) {
     std::fprintf(stderr, "run ended with status %d\n", status);
     std::abort();
   }
-  const std::string output = slurp(level % 7 == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.104");
+  // The options decide the level, and the level where the output is.
+  const std::string output = slurp(st->isTest == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.104");
   const std::string fault = curvetext::testing::check_output(input, output);
   if (!fault.empty()) {
     std::fprintf(stderr, "unsound output: %s\n", fault.c_str());
