@@ -70,6 +70,44 @@ struct Walk {
   double inner[2] = {0.0, 0.0};  // previous inner point (inner pass only)
 };
 
+// What a placement walk carries from step to step. It starts one step back
+// from where its search ended and runs towards the smaller radtb, at most
+// down to radtbe.
+struct Placing {
+  Placing(const Layout& L, Walk& w)
+      : radtbe(-w.radtb - w.radtb0), two_sh0(L.sh0 + L.sh0), pair_sum(0.5 * L.b + 0) {
+    w.radtb = w.radtb - w.radtb0;
+  }
+  // A chord of the walk: counts toward the length and toward both events.
+  void add(double c) {
+    sh += c;
+    position_sum += c;
+    pair_sum += c;
+  }
+
+  const double radtbe;
+  const double two_sh0;
+  double sh = 0.0;
+  double position_sum = 0.0; // from which b is taken at each position event
+  double pair_sum;           // the same, offset by b/2: half-position events
+  int i = 1;                 // the next byte
+  double pair_point[2] = {0.0, 0.0};
+  double pair_vec[2] = {0.0, 0.0};
+};
+
+// A placement step onto t1: the step vector points from the previous
+// tilted point to the new one, the reading direction.
+void step_forward(const Tilt& tilt, Walk& w, const double* t1) {
+  double now[2];
+  tilt.turn(t1, now);
+  w.vec[0] = now[0] - w.tilted[0];
+  w.vec[1] = now[1] - w.tilted[1];
+  w.t0[0] = t1[0];
+  w.t0[1] = t1[1];
+  w.tilted[0] = now[0];
+  w.tilted[1] = now[1];
+}
+
 // The outer pass runs over the top point, counter-clockwise as radtb grows.
 void outer_point(const RunState& st, double radtb, double* out) {
   out[0] = -st.CR * std::sin(radtb);
@@ -133,64 +171,46 @@ bool outer_search(Layout& L, Walk& w) {
 // False when the layout ends; a rejected byte ends only this walk.
 bool outer_placement(Layout& L, Walk& w) {
   RunState& st = L.st;
-  const double radtbe = -w.radtb - w.radtb0;
-  w.radtb = w.radtb - w.radtb0;
-  const double two_sh0 = L.sh0 + L.sh0;
-  double sh = 0.0;
-  double position_sum = 0.0;
-  double pair_sum = 0.5 * L.b + 0;
-  int i = 1;
-  double pair_point[2] = {0.0, 0.0};
-  double pair_vec[2] = {0.0, 0.0};
+  Placing p(L, w);
   const long long start = L.steps;
   for (;;) {
     // Only a one-byte text can be done here; a longer one ends by its bytes.
-    if (w.radtb <= radtbe && i >= L.length) break;
+    if (w.radtb <= p.radtbe && p.i >= L.length) break;
     if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(st);
       return false;
     }
     double t1[2];
     outer_point(st, w.radtb, t1);
-    const double c = __PTDIST(w.t0, t1);
-    sh += c;
-    position_sum += c;
-    pair_sum += c;
-    double now[2];
-    L.tilt.turn(t1, now);
-    w.vec[0] = now[0] - w.tilted[0];
-    w.vec[1] = now[1] - w.tilted[1];
-    w.t0[0] = t1[0];
-    w.t0[1] = t1[1];
-    w.tilted[0] = now[0];
-    w.tilted[1] = now[1];
+    p.add(__PTDIST(w.t0, t1));
+    step_forward(L.tilt, w, t1);
     // Halfway between two byte positions: where a double-byte glyph stands.
-    if (pair_sum >= L.b) {
-      pair_point[0] = w.tilted[0];
-      pair_point[1] = w.tilted[1];
-      pair_vec[0] = w.vec[0];
-      pair_vec[1] = w.vec[1];
-      pair_sum -= L.b;
+    if (p.pair_sum >= L.b) {
+      p.pair_point[0] = w.tilted[0];
+      p.pair_point[1] = w.tilted[1];
+      p.pair_vec[0] = w.vec[0];
+      p.pair_vec[1] = w.vec[1];
+      p.pair_sum -= L.b;
     }
-    if (position_sum >= L.b) {
+    if (p.position_sum >= L.b) {
       // A one-byte text has no byte 1: its terminating NUL must never
       // become a glyph (a first step longer than the advance gets here).
-      if (i >= L.length) break;
+      if (p.i >= L.length) break;
       const Step s =
-          glyph_step(st, L.pair, i, at(st, w.tilted, w.vec), at(st, pair_point, pair_vec));
+          glyph_step(st, L.pair, p.i, at(st, w.tilted, w.vec), at(st, p.pair_point, p.pair_vec));
       if (s == Step::broken) return false;
       if (s == Step::rejected) break;
-      i += 1;
-      if (i >= L.length) break;
-      position_sum -= L.b;
+      p.i += 1;
+      if (p.i >= L.length) break;
+      p.position_sum -= L.b;
     }
-    if (sh >= two_sh0) break;
+    if (p.sh >= p.two_sh0) break;
     w.radtb -= w.radtb0;
   }
   if (st.isTest == 2) {
-    st.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, radtbe, sh,
-                 two_sh0);
-    std::printf("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, sh,
+    st.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, p.radtbe, p.sh,
+                 p.two_sh0);
+    std::printf("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, p.sh,
                 w.radtb0, L.rad0, L.elen, L.b);
     std::printf("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / st.PAI,
                 w.radtb0 * 180 / st.PAI);
@@ -251,18 +271,10 @@ bool inner_search(Layout& L, Walk& w) {
 // the bytes, the summed length or radtbe run out.
 void inner_placement(Layout& L, Walk& w) {
   RunState& st = L.st;
-  const double radtbe = -w.radtb - w.radtb0;
-  w.radtb = w.radtb - w.radtb0;
-  const double two_sh0 = L.sh0 + L.sh0;
-  double sh = 0.0;
-  double position_sum = 0.0;
-  double pair_sum = 0.5 * L.b + 0;
-  int i = 1;
-  double pair_point[2] = {0.0, 0.0};
-  double pair_vec[2] = {0.0, 0.0};
+  Placing p(L, w);
   const long long start = L.steps;
   for (;;) {
-    if (w.radtb <= radtbe) return;
+    if (w.radtb <= p.radtbe) return;
     if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(st);
       return;
@@ -275,40 +287,31 @@ void inner_placement(Layout& L, Walk& w) {
     move_inside(st, t1, a, in1);
     if (st.isTest == 2) {
       st.fpw.print("# b(%.2f) radtb(%.8f) radtbe(%.8f) radtb0(%.8f) t0(%.8f)\n", L.b, w.radtb,
-                   radtbe, w.radtb0, w.t0[0]);
+                   p.radtbe, w.radtb0, w.t0[0]);
       st.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
     }
-    const double c = __PTDIST(w.inner, in1);
-    sh += c;
-    position_sum += c;
-    pair_sum += c;
-    double now[2];
-    L.tilt.turn(t1, now);
-    w.vec[0] = now[0] - w.tilted[0];
-    w.vec[1] = now[1] - w.tilted[1];
-    w.t0[0] = t1[0];
-    w.t0[1] = t1[1];
-    w.tilted[0] = now[0];
-    w.tilted[1] = now[1];
+    p.add(__PTDIST(w.inner, in1));
+    step_forward(L.tilt, w, t1);
     w.inner[0] = in1[0];
     w.inner[1] = in1[1];
     // The inner point is turned only where a glyph may need it.
-    if (pair_sum >= L.b) {
-      L.tilt.turn(w.inner, pair_point);
-      pair_vec[0] = w.vec[0];
-      pair_vec[1] = w.vec[1];
-      pair_sum -= L.b;
+    if (p.pair_sum >= L.b) {
+      L.tilt.turn(w.inner, p.pair_point);
+      p.pair_vec[0] = w.vec[0];
+      p.pair_vec[1] = w.vec[1];
+      p.pair_sum -= L.b;
     }
-    if (position_sum >= L.b) {
+    if (p.position_sum >= L.b) {
       double point[2];
       L.tilt.turn(w.inner, point);
-      const Step s = glyph_step(st, L.pair, i, at(st, point, w.vec), at(st, pair_point, pair_vec));
+      const Step s =
+          glyph_step(st, L.pair, p.i, at(st, point, w.vec), at(st, p.pair_point, p.pair_vec));
       if (!goes_on(s)) return;
-      i += 1;
-      if (i >= L.length) return;
-      position_sum -= L.b;
+      p.i += 1;
+      if (p.i >= L.length) return;
+      p.position_sum -= L.b;
     }
-    if (sh >= two_sh0) return;
+    if (p.sh >= p.two_sh0) return;
     w.radtb -= w.radtb0;
   }
 }
