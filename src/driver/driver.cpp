@@ -115,14 +115,8 @@ std::uint32_t Tcopy(const char* from, const char* to) {
   TextOut out;
   if (!out.open(to, line_end_of(from))) abort_run("Cannot open file: %s \n", to, -1);
 
-  std::uint32_t count = 0;
-  char piece[255];
-  while (!in.at_end() && count <= kLineLimit) {
-    const std::size_t n = in.read_piece(piece, sizeof piece);
-    if (n == 0) break;
-    ++count;
-    out.write(piece, n);
-  }
+  // One piece over the limit is how the caller tells an over-long file.
+  const std::uint32_t count = in.copy_pieces(out, kLineLimit + 1);
   if (in.failed()) abort_run("Cannot open file: %s \n", from, -1);
   if (!out.close()) abort_run("Cannot write file: %s \n", to, -1);
   in.close();

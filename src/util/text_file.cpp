@@ -96,6 +96,48 @@ std::size_t TextIn::read_piece(char* buf, std::size_t size) {
   return n;
 }
 
+std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
+  constexpr std::size_t kPiece = 254; // what read_piece delivers into 255 bytes
+  std::uint32_t count = 0;
+  std::size_t col = 0; // bytes of the piece in progress
+  if (file_ == nullptr) return 0;
+  while (col > 0 || count < max_pieces) {
+    if (pos_ == len_ && !fill()) {
+      if (col > 0 && !error_) ++count; // a last line without a line end
+      break;
+    }
+    const unsigned char* p = buf_ + pos_;
+    std::size_t want = len_ - pos_;
+    if (want > kPiece - col) want = kPiece - col;
+    std::size_t k = want;
+    if (const void* lf = std::memchr(p, '\n', want)) k = static_cast<const unsigned char*>(lf) - p;
+    if (const void* cr = std::memchr(p, '\r', k)) k = static_cast<const unsigned char*>(cr) - p;
+    out.write(reinterpret_cast<const char*>(p), k);
+    pos_ += k;
+    col += k;
+    if (k < want) {
+      // An LF, or a CR: one LF with the LF behind it, else an ordinary byte.
+      bool line_end = buf_[pos_++] == '\n';
+      if (!line_end && (pos_ < len_ || fill()) && buf_[pos_] == '\n') {
+        ++pos_;
+        line_end = true;
+      }
+      if (line_end) {
+        out.write("\n", 1);
+        col = kPiece; // a line end ends the piece
+      } else {
+        out.write("\r", 1);
+        ++col;
+      }
+    }
+    if (col == kPiece) {
+      ++count;
+      col = 0;
+    }
+  }
+  return count;
+}
+
 bool TextIn::close() {
   if (file_ == nullptr) return true;
   bool ok = std::fclose(file_) == 0;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 namespace curvetext {
@@ -37,6 +38,11 @@ public:
   // NUL. Returns the number of bytes read (NUL bytes of the file included);
   // 0 at the end of the file or after a read error.
   std::size_t read_piece(char* buf, std::size_t size);
+
+  // Copies what read_piece would deliver, piece after piece, into `out`
+  // without cutting it into pieces first: at most `max_pieces` pieces.
+  // Returns how many it copied.
+  std::uint32_t copy_pieces(class TextOut& out, std::uint32_t max_pieces);
 
   bool at_end() const { return eof_ && pos_ == len_; }
   bool failed() const { return error_; }
