@@ -60,6 +60,34 @@ bool TextIn::fill() {
   return len_ > 0;
 }
 
+namespace {
+
+// Length of the run of bytes at p, at most `want`, before the first LF or CR:
+// the bytes that text mode delivers as they stand.
+std::size_t ordinary_run(const unsigned char* p, std::size_t want) {
+  std::size_t k = want;
+  if (const void* lf = std::memchr(p, '\n', want)) {
+    k = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - p);
+  }
+  if (const void* cr = std::memchr(p, '\r', k)) {
+    k = static_cast<std::size_t>(static_cast<const unsigned char*>(cr) - p);
+  }
+  return k;
+}
+
+} // namespace
+
+// Takes the LF or CR at pos_. True for a line end: an LF, or a CR with the
+// LF behind it (taken too); false for a lone CR, an ordinary byte.
+bool TextIn::take_line_end() {
+  if (buf_[pos_++] == '\n') return true;
+  if ((pos_ < len_ || fill()) && buf_[pos_] == '\n') {
+    ++pos_;
+    return true;
+  }
+  return false;
+}
+
 std::size_t TextIn::read_piece(char* buf, std::size_t size) {
   if (file_ == nullptr || size == 0) return 0;
   const std::size_t max = size - 1;
@@ -67,23 +95,14 @@ std::size_t TextIn::read_piece(char* buf, std::size_t size) {
   while (n < max) {
     if (pos_ == len_ && !fill()) break;
     // Copy the run of ordinary bytes in one go; stop at a line end or a CR.
-    const unsigned char* p = buf_ + pos_;
     std::size_t want = len_ - pos_;
     if (want > max - n) want = max - n;
-    std::size_t k = want;
-    if (const void* lf = std::memchr(p, '\n', want)) k = static_cast<const unsigned char*>(lf) - p;
-    if (const void* cr = std::memchr(p, '\r', k)) k = static_cast<const unsigned char*>(cr) - p;
-    std::memcpy(buf + n, p, k);
+    const std::size_t k = ordinary_run(buf_ + pos_, want);
+    std::memcpy(buf + n, buf_ + pos_, k);
     n += k;
     pos_ += k;
     if (k == want) continue;
-    if (buf_[pos_++] == '\n') {
-      buf[n++] = '\n';
-      break;
-    }
-    // A CR: one LF with the LF behind it, else an ordinary byte.
-    if ((pos_ < len_ || fill()) && buf_[pos_] == '\n') {
-      ++pos_;
+    if (take_line_end()) {
       buf[n++] = '\n';
       break;
     }
@@ -106,23 +125,14 @@ std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
       if (col > 0 && !error_) ++count; // a last line without a line end
       break;
     }
-    const unsigned char* p = buf_ + pos_;
     std::size_t want = len_ - pos_;
     if (want > kPiece - col) want = kPiece - col;
-    std::size_t k = want;
-    if (const void* lf = std::memchr(p, '\n', want)) k = static_cast<const unsigned char*>(lf) - p;
-    if (const void* cr = std::memchr(p, '\r', k)) k = static_cast<const unsigned char*>(cr) - p;
-    out.write(reinterpret_cast<const char*>(p), k);
+    const std::size_t k = ordinary_run(buf_ + pos_, want);
+    out.write(reinterpret_cast<const char*>(buf_ + pos_), k);
     pos_ += k;
     col += k;
     if (k < want) {
-      // An LF, or a CR: one LF with the LF behind it, else an ordinary byte.
-      bool line_end = buf_[pos_++] == '\n';
-      if (!line_end && (pos_ < len_ || fill()) && buf_[pos_] == '\n') {
-        ++pos_;
-        line_end = true;
-      }
-      if (line_end) {
+      if (take_line_end()) {
         out.write("\n", 1);
         col = kPiece; // a line end ends the piece
       } else {

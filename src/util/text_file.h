@@ -50,6 +50,7 @@ public:
 
 private:
   bool fill();
+  bool take_line_end();
 
   std::FILE* file_ = nullptr;
   std::size_t pos_ = 0;
