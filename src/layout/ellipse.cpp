@@ -95,13 +95,24 @@ struct Placing {
   double pair_vec[2] = {0.0, 0.0};
 };
 
-// A placement step onto t1: the step vector points from the previous
-// tilted point to the new one, the reading direction.
-void step_forward(const Tilt& tilt, Walk& w, const double* t1) {
+// Which way a walk goes: a search grows radtb, a placement shrinks it.
+enum class Going { search, placement };
+
+// A step of the walk onto the curve point t1. The step vector always points
+// towards the smaller radtb, the reading direction: from the new tilted point
+// back to the previous one in a search, from the previous to the new one in a
+// placement. (Written as the two differences, not as one negated: -(0.0) would
+// turn a zero into -0 in the records.)
+void step_to(const Tilt& tilt, Walk& w, const double* t1, Going going) {
   double now[2];
   tilt.turn(t1, now);
-  w.vec[0] = now[0] - w.tilted[0];
-  w.vec[1] = now[1] - w.tilted[1];
+  if (going == Going::search) {
+    w.vec[0] = w.tilted[0] - now[0];
+    w.vec[1] = w.tilted[1] - now[1];
+  } else {
+    w.vec[0] = now[0] - w.tilted[0];
+    w.vec[1] = now[1] - w.tilted[1];
+  }
   w.t0[0] = t1[0];
   w.t0[1] = t1[1];
   w.tilted[0] = now[0];
@@ -152,14 +163,7 @@ bool outer_search(Layout& L, Walk& w) {
     double t1[2];
     outer_point(st, w.radtb, t1);
     sh += __PTDIST(w.t0, t1);
-    double now[2];
-    L.tilt.turn(t1, now);
-    w.vec[0] = w.tilted[0] - now[0];
-    w.vec[1] = w.tilted[1] - now[1];
-    w.t0[0] = t1[0];
-    w.t0[1] = t1[1];
-    w.tilted[0] = now[0];
-    w.tilted[1] = now[1];
+    step_to(L.tilt, w, t1, Going::search);
     if (sh > L.sh0) break;
     w.radtb += w.radtb0;
   }
@@ -183,7 +187,7 @@ bool outer_placement(Layout& L, Walk& w) {
     double t1[2];
     outer_point(st, w.radtb, t1);
     p.add(__PTDIST(w.t0, t1));
-    step_forward(L.tilt, w, t1);
+    step_to(L.tilt, w, t1, Going::placement);
     // Halfway between two byte positions: where a double-byte glyph stands.
     if (p.pair_sum >= L.b) {
       p.pair_point[0] = w.tilted[0];
@@ -247,14 +251,7 @@ bool inner_search(Layout& L, Walk& w) {
     double in1[2];
     move_inside(st, t1, a, in1);
     sh += __PTDIST(w.inner, in1);
-    double now[2];
-    L.tilt.turn(t1, now);
-    w.vec[0] = w.tilted[0] - now[0];
-    w.vec[1] = w.tilted[1] - now[1];
-    w.t0[0] = t1[0];
-    w.t0[1] = t1[1];
-    w.tilted[0] = now[0];
-    w.tilted[1] = now[1];
+    step_to(L.tilt, w, t1, Going::search);
     w.inner[0] = in1[0];
     w.inner[1] = in1[1];
     if (sh >= L.sh0) break;
@@ -291,7 +288,7 @@ void inner_placement(Layout& L, Walk& w) {
       st.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
     }
     p.add(__PTDIST(w.inner, in1));
-    step_forward(L.tilt, w, t1);
+    step_to(L.tilt, w, t1, Going::placement);
     w.inner[0] = in1[0];
     w.inner[1] = in1[1];
     // The inner point is turned only where a glyph may need it.
