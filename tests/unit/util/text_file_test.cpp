@@ -104,6 +104,11 @@ TEST(LineEndOf, FirstLineEndDecides) {
     write_file("f", c.data);
     EXPECT_EQ(line_end_of("f"), c.expected) << c.data;
   }
+  // The CR ends one read chunk, its LF begins the next.
+  write_file("f", std::string((1 << 14) - 1, 'a') + "\r\n");
+  EXPECT_EQ(line_end_of("f"), LineEnd::crlf);
+  write_file("f", std::string(1 << 14, 'a') + "\n\r\n");
+  EXPECT_EQ(line_end_of("f"), LineEnd::lf);
   EXPECT_EQ(line_end_of("absent"), platform_line_end());
 }
 
