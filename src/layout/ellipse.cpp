@@ -60,6 +60,12 @@ struct Layout {
   long long steps = 0; // of all walks so far
 };
 
+// Which way a walk goes: a search grows radtb, a placement shrinks it.
+enum class Going { search, placement };
+
+// Which curve a walk follows.
+enum class Curve { outer, inner };
+
 // What a search hands on to its placement walk.
 struct Walk {
   double radtb = 0.0;            // curve parameter
@@ -94,9 +100,6 @@ struct Placing {
   double pair_point[2] = {0.0, 0.0};
   double pair_vec[2] = {0.0, 0.0};
 };
-
-// Which way a walk goes: a search grows radtb, a placement shrinks it.
-enum class Going { search, placement };
 
 // A step of the walk onto the curve point t1. The step vector always points
 // towards the smaller radtb, the reading direction: from the new tilted point
@@ -137,6 +140,67 @@ void move_inside(const RunState& st, const double* t, double a, double* out) {
   out[1] = t[1] + st.MOJI_zh * std::cos(a);
 }
 
+// One step of a walk, computed ahead of it.
+struct StepAhead {
+  double t1[2];  // the curve point
+  double in1[2]; // t1 moved inside (inner walks only)
+};
+
+// The steps of one walk, computed a batch ahead. Within a step each call
+// waits for the one before (the curve point, the direction of its chord, the
+// point moved inside along it); the steps of a batch do not wait for one
+// another, so the processor overlaps their calls. Each value comes from the
+// same call on the same arguments as when taken step by step, so from the
+// same bits; steps past the walk's end are computed and never used.
+class Lookahead {
+public:
+  Lookahead(const RunState& st, Curve curve, Going going) : st_(st), curve_(curve), going_(going) {}
+
+  // The step from w.radtb on, where the walk has come to.
+  const StepAhead& next(const Walk& w) {
+    if (at_ == kBatch) fill(w);
+    return steps_[at_++];
+  }
+
+private:
+  static constexpr int kBatch = 16;
+
+  void fill(const Walk& w) {
+    double radtb[kBatch];
+    double r = w.radtb;
+    for (double& each : radtb) {
+      each = r;
+      // As the walk itself moves on: r + radtb0 or r - radtb0, no other way.
+      r = going_ == Going::search ? r + w.radtb0 : r - w.radtb0;
+    }
+    if (curve_ == Curve::outer) {
+      for (int k = 0; k < kBatch; ++k)
+        outer_point(st_, radtb[k], steps_[k].t1);
+    } else {
+      for (int k = 0; k < kBatch; ++k)
+        inner_point(st_, radtb[k], steps_[k].t1);
+      double a[kBatch];
+      for (int k = 0; k < kBatch; ++k) {
+        const double* t0 = k == 0 ? w.t0 : steps_[k - 1].t1;
+        const double* t1 = steps_[k].t1;
+        // The chord in the reading direction: from t1 back to t0 in a
+        // search, from t0 on to t1 in a placement.
+        a[k] = going_ == Going::search ? std::atan2(t0[1] - t1[1], t0[0] - t1[0])
+                                       : std::atan2(t1[1] - t0[1], t1[0] - t0[0]);
+      }
+      for (int k = 0; k < kBatch; ++k)
+        move_inside(st_, steps_[k].t1, a[k], steps_[k].in1);
+    }
+    at_ = 0;
+  }
+
+  const RunState& st_;
+  const Curve curve_;
+  const Going going_;
+  StepAhead steps_[kBatch] = {};
+  int at_ = kBatch;
+};
+
 Placement at(const RunState& st, const double* p, const double* v) {
   return {st.CX + p[0], st.CY + p[1], v[0], v[1]};
 }
@@ -154,14 +218,14 @@ bool outer_search(Layout& L, Walk& w) {
   L.pair.clear();
   w.radtb = 0.0;
   double sh = 0.0;
+  Lookahead ahead(st, Curve::outer, Going::search);
   const long long start = L.steps;
   while (w.radtb < L.two_pi) {
     if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(L.st);
       return false;
     }
-    double t1[2];
-    outer_point(st, w.radtb, t1);
+    const double* t1 = ahead.next(w).t1;
     sh += __PTDIST(w.t0, t1);
     step_to(L.tilt, w, t1, Going::search);
     if (sh > L.sh0) break;
@@ -176,6 +240,7 @@ bool outer_search(Layout& L, Walk& w) {
 bool outer_placement(Layout& L, Walk& w) {
   RunState& st = L.st;
   Placing p(L, w);
+  Lookahead ahead(st, Curve::outer, Going::placement);
   const long long start = L.steps;
   for (;;) {
     // Only a one-byte text can be done here; a longer one ends by its bytes.
@@ -184,8 +249,7 @@ bool outer_placement(Layout& L, Walk& w) {
       reject_curve(st);
       return false;
     }
-    double t1[2];
-    outer_point(st, w.radtb, t1);
+    const double* t1 = ahead.next(w).t1;
     p.add(__PTDIST(w.t0, t1));
     step_to(L.tilt, w, t1, Going::placement);
     // Halfway between two byte positions: where a double-byte glyph stands.
@@ -238,18 +302,16 @@ bool inner_search(Layout& L, Walk& w) {
   L.pair.clear();
   w.inner[0] = 0.0;
   w.inner[1] = (0 - st.CR * st.HP) + st.MOJI_zh;
+  Lookahead ahead(st, Curve::inner, Going::search);
   const long long start = L.steps;
   while (w.radtb < L.two_pi) {
     if (++L.steps - start > kMaxWalkSteps) {
       reject_curve(st);
       return false;
     }
-    double t1[2];
-    inner_point(st, w.radtb, t1);
-    // The chord from t1 back to t0: the reading direction.
-    const double a = std::atan2(w.t0[1] - t1[1], w.t0[0] - t1[0]);
-    double in1[2];
-    move_inside(st, t1, a, in1);
+    const StepAhead& step = ahead.next(w);
+    const double* t1 = step.t1;
+    const double* in1 = step.in1;
     sh += __PTDIST(w.inner, in1);
     step_to(L.tilt, w, t1, Going::search);
     w.inner[0] = in1[0];
@@ -269,6 +331,7 @@ bool inner_search(Layout& L, Walk& w) {
 void inner_placement(Layout& L, Walk& w) {
   RunState& st = L.st;
   Placing p(L, w);
+  Lookahead ahead(st, Curve::inner, Going::placement);
   const long long start = L.steps;
   for (;;) {
     if (w.radtb <= p.radtbe) return;
@@ -276,12 +339,9 @@ void inner_placement(Layout& L, Walk& w) {
       reject_curve(st);
       return;
     }
-    double t1[2];
-    inner_point(st, w.radtb, t1);
-    // The chord from t0 to t1: the reading direction.
-    const double a = std::atan2(t1[1] - w.t0[1], t1[0] - w.t0[0]);
-    double in1[2];
-    move_inside(st, t1, a, in1);
+    const StepAhead& step = ahead.next(w);
+    const double* t1 = step.t1;
+    const double* in1 = step.in1;
     if (st.isTest == 2) {
       st.fpw.print("# b(%.2f) radtb(%.8f) radtbe(%.8f) radtb0(%.8f) t0(%.8f)\n", L.b, w.radtb,
                    p.radtbe, w.radtb0, w.t0[0]);
