@@ -170,7 +170,10 @@ bool TextOut::open(const char* path, LineEnd line_end) {
   line_end_ = line_end;
   error_ = false;
   len_ = 0;
-  return file_ != nullptr;
+  if (file_ == nullptr) return false;
+  // Our own buffer is the only one: each flush is one write of it.
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+  return true;
 }
 
 void TextOut::put(const char* data, std::size_t n) {
