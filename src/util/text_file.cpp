@@ -40,6 +40,7 @@ bool TextIn::open(const char* path) {
   close();
   file_ = std::fopen(path, "rb");
   pos_ = len_ = 0;
+  next_lf_ = next_cr_ = kUnknown;
   eof_ = error_ = false;
   if (file_ == nullptr) return false;
   // Read ahead once, so that a file that opens but cannot be read (a
@@ -56,6 +57,7 @@ bool TextIn::fill() {
   if (eof_) return false;
   len_ = std::fread(buf_, 1, sizeof buf_, file_);
   pos_ = 0;
+  next_lf_ = next_cr_ = kUnknown;
   if (len_ < sizeof buf_) {
     eof_ = true;
     if (std::ferror(file_)) error_ = true;
@@ -63,22 +65,22 @@ bool TextIn::fill() {
   return len_ > 0;
 }
 
-namespace {
-
-// Length of the run of bytes at p, at most `want`, before the first LF or CR:
-// the bytes that text mode delivers as they stand.
-std::size_t ordinary_run(const unsigned char* p, std::size_t want) {
-  std::size_t k = want;
-  if (const void* lf = std::memchr(p, '\n', want)) {
-    k = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - p);
+std::size_t TextIn::next(unsigned char c, std::size_t& cached) const {
+  if (cached == kUnknown || cached < pos_) {
+    const void* hit = std::memchr(buf_ + pos_, c, len_ - pos_);
+    cached = hit != nullptr
+                 ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - buf_)
+                 : len_;
   }
-  if (const void* cr = std::memchr(p, '\r', k)) {
-    k = static_cast<std::size_t>(static_cast<const unsigned char*>(cr) - p);
-  }
-  return k;
+  return cached;
 }
 
-} // namespace
+std::size_t TextIn::ordinary_run(std::size_t want) {
+  const std::size_t lf = next('\n', next_lf_);
+  const std::size_t cr = next('\r', next_cr_);
+  const std::size_t k = (lf < cr ? lf : cr) - pos_;
+  return k < want ? k : want;
+}
 
 // Takes the LF or CR at pos_. True for a line end: an LF, or a CR with the
 // LF behind it (taken too); false for a lone CR, an ordinary byte.
@@ -100,7 +102,7 @@ std::size_t TextIn::read_piece(char* buf, std::size_t size) {
     // Copy the run of ordinary bytes in one go; stop at a line end or a CR.
     std::size_t want = len_ - pos_;
     if (want > max - n) want = max - n;
-    const std::size_t k = ordinary_run(buf_ + pos_, want);
+    const std::size_t k = ordinary_run(want);
     std::memcpy(buf + n, buf_ + pos_, k);
     n += k;
     pos_ += k;
@@ -128,20 +130,37 @@ std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
       if (col > 0 && !error_) ++count; // a last line without a line end
       break;
     }
-    std::size_t want = len_ - pos_;
-    if (want > kPiece - col) want = kPiece - col;
-    const std::size_t k = ordinary_run(buf_ + pos_, want);
-    out.write(reinterpret_cast<const char*>(buf_ + pos_), k);
-    pos_ += k;
-    col += k;
-    if (k < want) {
-      if (take_line_end()) {
-        out.write("\n", 1);
+    // The bytes before the next CR stand as they are: copied in one go,
+    // their pieces counted line by line.
+    const std::size_t stop = next('\r', next_cr_);
+    std::size_t p = pos_;
+    while (p < stop && (col > 0 || count < max_pieces)) {
+      const std::size_t room = kPiece - col;
+      const std::size_t span = stop - p < room ? stop - p : room;
+      if (const void* lf = std::memchr(buf_ + p, '\n', span)) {
+        p = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - buf_) + 1;
         col = kPiece; // a line end ends the piece
       } else {
-        out.write("\r", 1);
-        ++col;
+        p += span;
+        col += span;
       }
+      if (col == kPiece) {
+        ++count;
+        col = 0;
+      }
+    }
+    if (p > pos_) {
+      out.write(reinterpret_cast<const char*>(buf_ + pos_), p - pos_);
+      pos_ = p;
+      continue;
+    }
+    // A CR: with the LF behind it a line end, alone an ordinary byte.
+    if (take_line_end()) {
+      out.write("\n", 1);
+      col = kPiece;
+    } else {
+      out.write("\r", 1);
+      ++col;
     }
     if (col == kPiece) {
       ++count;

@@ -51,12 +51,23 @@ public:
 private:
   bool fill();
   bool take_line_end();
+  // The bytes from pos_ on, at most `want`, before the next LF or CR: what
+  // text mode delivers as it stands.
+  std::size_t ordinary_run(std::size_t want);
+  // Where the next byte c is at or after pos_ (len_ when there is none).
+  // A line holds one LF and seldom a CR: each is searched for once, when
+  // the read has passed the last one, and not once per piece.
+  std::size_t next(unsigned char c, std::size_t& cached) const;
+
+  static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
 
   std::FILE* file_ = nullptr;
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
   bool eof_ = false;
   bool error_ = false;
+  std::size_t next_lf_ = kUnknown;
+  std::size_t next_cr_ = kUnknown;
   unsigned char buf_[1 << 16] = {};
 };
 
