@@ -549,7 +549,7 @@ TEST(Reader, ReadsAtMostTheLimit) {
 
 TEST(Reader, AnEmptyFileChangesNothing) {
   const Result r = read("");
-  const RunState fresh;
+  const RunState fresh{};
   EXPECT_EQ(r.copy, "");
   EXPECT_EQ(r.st->HP, 0.0);
   EXPECT_EQ(r.st->iCi_cnt, 0);
