@@ -89,6 +89,44 @@ void BM_CurvePointsOfTheSameWalks(benchmark::State& state) {
 }
 BENCHMARK(BM_CurvePointsOfTheSameWalks)->Unit(benchmark::kMillisecond);
 
+// What no layout of the same bits can go below: the libm calls of the same
+// walks. An inner step needs its curve point (a sine and a cosine), its
+// chord's direction (an arctangent) and that direction's sine and cosine.
+// Taken 16 steps at a time, call by call, as the layout does, so that the
+// calls of different steps overlap.
+void BM_CallsOfTheSameWalks(benchmark::State& state) {
+  Scratch scratch;
+  auto st = ellipse(10000.0, 0.999, 10000.0);
+  if (!st->fpw.open(scratch.file().c_str(), curvetext::LineEnd::lf)) return;
+  curvetext::STR_ALONG_CEL(*st, 10, 1);
+  st->fpw.close();
+  const long long steps = st->walk_steps;
+  const double step = ((st->PAI + st->PAI) * 1.0) / (st->CR * (st->PAI + st->PAI)) * 0.05;
+  constexpr int kBatch = 16;
+  for (auto _ : state) {
+    double radtb = 0.0;
+    double t[kBatch + 1][2] = {{0.0, -st->CR * st->HP}};
+    for (long long k = 0; k < steps; k += kBatch) {
+      for (int i = 1; i <= kBatch; ++i, radtb += step) {
+        t[i][0] = -st->CR * std::sin(radtb);
+        t[i][1] = -st->CR * std::cos(radtb) * st->HP;
+      }
+      double a[kBatch];
+      for (int i = 0; i < kBatch; ++i)
+        a[i] = std::atan2(t[i][1] - t[i + 1][1], t[i][0] - t[i + 1][0]);
+      for (int i = 0; i < kBatch; ++i) {
+        double inside[2] = {t[i + 1][0] - st->MOJI_zh * std::sin(a[i]),
+                            t[i + 1][1] + st->MOJI_zh * std::cos(a[i])};
+        benchmark::DoNotOptimize(inside);
+      }
+      t[0][0] = t[kBatch][0];
+      t[0][1] = t[kBatch][1];
+    }
+  }
+  state.counters["walk_steps"] = static_cast<double>(steps);
+}
+BENCHMARK(BM_CallsOfTheSameWalks)->Unit(benchmark::kMillisecond);
+
 // Text height equal to the radius: the inner curve shrinks to almost a
 // point and the inner walks go round the ellipse about three times.
 void BM_LargeEllipseTextHeightEqualToRadius(benchmark::State& state) {
