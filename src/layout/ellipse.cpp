@@ -8,6 +8,7 @@
 // A position is the sum of thousands of chords and is written to ten
 // decimals, so every operation below keeps its one fixed order: regrouping a
 // sum, or dropping a + 0 (which turns -0 into 0), changes the records.
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 
@@ -142,6 +143,7 @@ void move_inside(const RunState& st, const double* t, double a, double* out) {
 
 // One step of a walk, computed ahead of it.
 struct StepAhead {
+  double radtb;  // the curve parameter
   double t1[2];  // the curve point
   double in1[2]; // t1 moved inside (inner walks only)
 };
@@ -156,9 +158,12 @@ class Lookahead {
 public:
   Lookahead(const RunState& st, Curve curve, Going going) : st_(st), curve_(curve), going_(going) {}
 
-  // The step from w.radtb on, where the walk has come to.
+  // The step at w.radtb, where the walk has come to. The walk must have
+  // moved on by exactly one radtb0 since the last step, and stepped onto its
+  // curve point (step_to), or the batch no longer holds its steps.
   const StepAhead& next(const Walk& w) {
     if (at_ == kBatch) fill(w);
+    assert(steps_[at_].radtb == w.radtb);
     return steps_[at_++];
   }
 
@@ -166,19 +171,18 @@ private:
   static constexpr int kBatch = 16;
 
   void fill(const Walk& w) {
-    double radtb[kBatch];
     double r = w.radtb;
-    for (double& each : radtb) {
-      each = r;
+    for (StepAhead& each : steps_) {
+      each.radtb = r;
       // As the walk itself moves on: r + radtb0 or r - radtb0, no other way.
       r = going_ == Going::search ? r + w.radtb0 : r - w.radtb0;
     }
     if (curve_ == Curve::outer) {
       for (int k = 0; k < kBatch; ++k)
-        outer_point(st_, radtb[k], steps_[k].t1);
+        outer_point(st_, steps_[k].radtb, steps_[k].t1);
     } else {
       for (int k = 0; k < kBatch; ++k)
-        inner_point(st_, radtb[k], steps_[k].t1);
+        inner_point(st_, steps_[k].radtb, steps_[k].t1);
       double a[kBatch];
       for (int k = 0; k < kBatch; ++k) {
         const double* t0 = k == 0 ? w.t0 : steps_[k - 1].t1;
