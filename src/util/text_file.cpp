@@ -65,7 +65,7 @@ bool TextIn::fill() {
   return len_ > 0;
 }
 
-std::size_t TextIn::next(unsigned char c, std::size_t& cached) const {
+std::size_t TextIn::next(unsigned char c, std::size_t& cached) {
   if (cached == kUnknown || cached < pos_) {
     const void* hit = std::memchr(buf_ + pos_, c, len_ - pos_);
     cached = hit != nullptr
@@ -124,6 +124,18 @@ std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
   constexpr std::size_t kPiece = 254; // what read_piece delivers into 255 bytes
   std::uint32_t count = 0;
   std::size_t col = 0; // bytes of the piece in progress
+  // A piece ends when it is full or at a line end.
+  auto bytes_taken = [&](std::size_t n) {
+    col += n;
+    if (col == kPiece) {
+      ++count;
+      col = 0;
+    }
+  };
+  auto line_ended = [&] {
+    ++count;
+    col = 0;
+  };
   if (file_ == nullptr) return 0;
   while (col > 0 || count < max_pieces) {
     if (pos_ == len_ && !fill()) {
@@ -139,14 +151,10 @@ std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
       const std::size_t span = stop - p < room ? stop - p : room;
       if (const void* lf = std::memchr(buf_ + p, '\n', span)) {
         p = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - buf_) + 1;
-        col = kPiece; // a line end ends the piece
+        line_ended();
       } else {
         p += span;
-        col += span;
-      }
-      if (col == kPiece) {
-        ++count;
-        col = 0;
+        bytes_taken(span);
       }
     }
     if (p > pos_) {
@@ -157,14 +165,10 @@ std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
     // A CR: with the LF behind it a line end, alone an ordinary byte.
     if (take_line_end()) {
       out.write("\n", 1);
-      col = kPiece;
+      line_ended();
     } else {
       out.write("\r", 1);
-      ++col;
-    }
-    if (col == kPiece) {
-      ++count;
-      col = 0;
+      bytes_taken(1);
     }
   }
   return count;

@@ -57,7 +57,7 @@ private:
   // Where the next byte c is at or after pos_ (len_ when there is none).
   // A line holds one LF and seldom a CR: each is searched for once, when
   // the read has passed the last one, and not once per piece.
-  std::size_t next(unsigned char c, std::size_t& cached) const;
+  std::size_t next(unsigned char c, std::size_t& cached);
 
   static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
 
