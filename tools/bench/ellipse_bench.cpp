@@ -67,15 +67,22 @@ void run(benchmark::State& state, double cr, double hp, double height) {
   state.counters["walk_steps"] = static_cast<double>(st->walk_steps);
 }
 
+// How many steps the layout's walks take on st's ellipse (0 when the scratch
+// file cannot be written).
+long long walk_steps_of(RunState& st) {
+  Scratch scratch;
+  if (!st.fpw.open(scratch.file().c_str(), curvetext::LineEnd::lf)) return 0;
+  curvetext::STR_ALONG_CEL(st, 10, 1);
+  st.fpw.close();
+  return st.walk_steps;
+}
+
 // The floor of the slowest valid ellipse: as many curve points, one sine and
 // one cosine each, as the layout's walks take steps on it.
 void BM_CurvePointsOfTheSameWalks(benchmark::State& state) {
-  Scratch scratch;
-  auto st = ellipse(10000.0, 0.999, 10000.0);
-  if (!st->fpw.open(scratch.file().c_str(), curvetext::LineEnd::lf)) return;
-  curvetext::STR_ALONG_CEL(*st, 10, 1);
-  st->fpw.close();
-  const long long steps = st->walk_steps;
+  const auto st = ellipse(10000.0, 0.999, 10000.0);
+  const long long steps = walk_steps_of(*st);
+  if (steps == 0) return;
   const double step = ((st->PAI + st->PAI) * 1.0) / (st->CR * (st->PAI + st->PAI)) * 0.05;
   for (auto _ : state) {
     double radtb = 0.0;
@@ -95,12 +102,9 @@ BENCHMARK(BM_CurvePointsOfTheSameWalks)->Unit(benchmark::kMillisecond);
 // Taken 16 steps at a time, call by call, as the layout does, so that the
 // calls of different steps overlap.
 void BM_CallsOfTheSameWalks(benchmark::State& state) {
-  Scratch scratch;
-  auto st = ellipse(10000.0, 0.999, 10000.0);
-  if (!st->fpw.open(scratch.file().c_str(), curvetext::LineEnd::lf)) return;
-  curvetext::STR_ALONG_CEL(*st, 10, 1);
-  st->fpw.close();
-  const long long steps = st->walk_steps;
+  const auto st = ellipse(10000.0, 0.999, 10000.0);
+  const long long steps = walk_steps_of(*st);
+  if (steps == 0) return;
   const double step = ((st->PAI + st->PAI) * 1.0) / (st->CR * (st->PAI + st->PAI)) * 0.05;
   constexpr int kBatch = 16;
   for (auto _ : state) {
