@@ -209,6 +209,14 @@ Placement at(const RunState& st, const double* p, const double* v) {
   return {st.CX + p[0], st.CY + p[1], v[0], v[1]};
 }
 
+// Counts a step of the walk that began at step `start`. A walk past the
+// step bound is given up: the curve is rejected and false returned.
+bool step_allowed(Layout& L, long long start) {
+  if (++L.steps - start <= kMaxWalkSteps) return true;
+  reject_curve(L.st);
+  return false;
+}
+
 // A glyph record follows, or only a lead byte waits for its trail byte.
 bool goes_on(Step s) { return s == Step::written || s == Step::held; }
 
@@ -225,10 +233,7 @@ bool outer_search(Layout& L, Walk& w) {
   Lookahead ahead(st, Curve::outer, Going::search);
   const long long start = L.steps;
   while (w.radtb < L.two_pi) {
-    if (++L.steps - start > kMaxWalkSteps) {
-      reject_curve(L.st);
-      return false;
-    }
+    if (!step_allowed(L, start)) return false;
     const double* t1 = ahead.next(w).t1;
     sh += __PTDIST(w.t0, t1);
     step_to(L.tilt, w, t1, Going::search);
@@ -249,10 +254,7 @@ bool outer_placement(Layout& L, Walk& w) {
   for (;;) {
     // Only a one-byte text can be done here; a longer one ends by its bytes.
     if (w.radtb <= p.radtbe && p.i >= L.length) break;
-    if (++L.steps - start > kMaxWalkSteps) {
-      reject_curve(st);
-      return false;
-    }
+    if (!step_allowed(L, start)) return false;
     const double* t1 = ahead.next(w).t1;
     p.add(__PTDIST(w.t0, t1));
     step_to(L.tilt, w, t1, Going::placement);
@@ -309,10 +311,7 @@ bool inner_search(Layout& L, Walk& w) {
   Lookahead ahead(st, Curve::inner, Going::search);
   const long long start = L.steps;
   while (w.radtb < L.two_pi) {
-    if (++L.steps - start > kMaxWalkSteps) {
-      reject_curve(st);
-      return false;
-    }
+    if (!step_allowed(L, start)) return false;
     const StepAhead& step = ahead.next(w);
     const double* t1 = step.t1;
     const double* in1 = step.in1;
@@ -339,10 +338,7 @@ void inner_placement(Layout& L, Walk& w) {
   const long long start = L.steps;
   for (;;) {
     if (w.radtb <= p.radtbe) return;
-    if (++L.steps - start > kMaxWalkSteps) {
-      reject_curve(st);
-      return;
-    }
+    if (!step_allowed(L, start)) return;
     const StepAhead& step = ahead.next(w);
     const double* t1 = step.t1;
     const double* in1 = step.in1;
