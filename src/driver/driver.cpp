@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "driver/options.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "layout/layouts.h"
 #include "reader/reader.h"
 #include "util/text_file.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "driver/driver.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "util/numbers.h"
 
 namespace curvetext {

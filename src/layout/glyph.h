@@ -3,7 +3,7 @@
 // the glyph records.
 #pragma once
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 namespace curvetext {
 

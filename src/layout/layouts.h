@@ -3,7 +3,7 @@
 // text height inside, under the bottom). They always return 0.
 #pragma once
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 namespace curvetext {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 namespace curvetext {
 

@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "driver/driver.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "output_check.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "layout/layouts.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include <sys/resource.h>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "support/scratch_dir.h"
 
 namespace curvetext {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 namespace curvetext {
 namespace {

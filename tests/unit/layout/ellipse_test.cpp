@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "layout/layouts.h"
 #include "support/scratch_dir.h"
 

@@ -1,4 +1,4 @@
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 namespace curvetext {
 
