@@ -148,10 +148,7 @@ def run(binary, name):
             assert fact(svg, err) is True or fact(svg, err) is None, (getattr(fact, "__name__", "fact"), fact(svg, err))
 
 if __name__ == "__main__":
-    if sys.argv[1:] == ["--list"]:
-        sys.exit(print("\n".join(CASES)))
-    try:
-        run(sys.argv[2], sys.argv[3])
-    except AssertionError as e:
-        sys.exit("FAIL %s: %r" % (sys.argv[3], e.args))
+    if sys.argv[1:] == ["--list"]: sys.exit(print("\n".join(CASES)))
+    try: run(sys.argv[2], sys.argv[3])
+    except AssertionError as e: sys.exit("FAIL %s: %r" % (sys.argv[3], e.args))
     print("ok", sys.argv[3])
