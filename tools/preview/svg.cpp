@@ -124,6 +124,10 @@ Metrics metrics_of(const InterfaceData& in) {
 struct Curves {
   std::string outer, inner; // path data
   std::string legend;
+  // Set when the curve record holds no curve to draw: why, and where the
+  // marker that stands for it goes.
+  std::string degenerate;
+  Point marker;
 };
 
 Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std::string>& w) {
@@ -141,6 +145,16 @@ Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std
         std::isfinite(in.tilt_deg))) {
     w.push_back("the curve record holds a number that is not finite");
     c.legend = "curve: not drawn (a number is not finite)";
+    c.degenerate = "a number of the curve is not finite: no curve to draw";
+    if (std::isfinite(in.cx) && std::isfinite(in.cy)) c.marker = centre;
+    return c;
+  }
+  // A zero radius is a single point; drawn at full size, its inner curve
+  // would pass for a real curve.
+  if (in.radius == 0.0 && kind != CurveKind::none) {
+    c.legend = "curve: radius 0, " + at;
+    c.degenerate = "radius 0: no curve to draw";
+    c.marker = centre;
     return c;
   }
   const bool inner = std::isfinite(h) && h != 0.0;
@@ -168,21 +182,57 @@ Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std
   case CurveKind::none:
     c.legend = "curve: none (ratio " + short_num(in.ratio) + ", start " + short_num(in.start_deg) +
                ", end " + short_num(in.end_deg) + ")";
+    c.degenerate = in.ratio == 1.0 ? "start and end angle equal: no curve to draw"
+                                   : "ratio " + short_num(in.ratio) + " above 1: no curve to draw";
+    c.marker = centre;
     break;
   }
   return c;
 }
 
-// Code points, a rough measure of a legend line's width in em; wide
-// characters count double.
-double em_width(const std::string& utf8) {
-  double w = 0.0;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if ((c & 0xC0) == 0x80) continue;
-    w += c >= 0xE3 ? 1.0 : 0.6;
+// A code point's advance in em in the monospaced CJK fonts the legend
+// names: half an em for ASCII, a full em for the rest; a little more for
+// ASCII in case a proportional font stands in.
+double em_of(unsigned char lead) { return lead < 0x80 ? 0.6 : 1.0; }
+
+// The text in rows of at most `max_em`, broken after a blank where one is at
+// hand, inside a word where not, never inside a UTF-8 sequence. The blank
+// stays at the end of its row, so the rows joined give the text back.
+std::vector<std::string> wrap(const std::string& utf8, double max_em) {
+  std::vector<std::string> rows;
+  std::size_t start = 0, after_blank = 0;
+  double w = 0.0, w_after_blank = 0.0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t n = 1;
+    while (i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80)
+      ++n;
+    if (w + em_of(lead) > max_em && i > start) {
+      const std::size_t cut = after_blank > start ? after_blank : i;
+      rows.push_back(utf8.substr(start, cut - start));
+      w = cut == i ? 0.0 : w - w_after_blank;
+      start = cut;
+      continue;
+    }
+    w += em_of(lead);
+    i += n;
+    if (lead == ' ') {
+      after_blank = i;
+      w_after_blank = w;
+    }
   }
-  return w;
+  rows.push_back(utf8.substr(start));
+  return rows;
+}
+
+// A round length for the scale bar: 1, 2 or 5 times a power of ten, at most
+// `most`.
+double round_length(double most) {
+  double unit = std::pow(10.0, std::floor(std::log10(most)));
+  for (double m : {5.0, 2.0, 1.0}) {
+    if (m * unit <= most) return m * unit;
+  }
+  return unit;
 }
 
 struct LegendLine {
@@ -201,6 +251,7 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
 
   Bounds b;
   const Curves curves = draw_curves(in, m.height, b, warnings);
+  const bool degenerate = !curves.degenerate.empty();
 
   // Glyphs in the run's text height; without a usable one, in a size that
   // still lets them be read.
@@ -216,12 +267,46 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
           : 1.0;
   for (const Glyph& g : out.glyphs)
     b.add(picture({g.x, g.y}), 1.2 * size * std::max(sx, 1.0));
-  if (b.empty()) b.add({0.0, 0.0}, 1.0);
+  // The scale bar only means something next to a drawn curve or glyph.
+  const bool drawn = !b.empty();
+  const Point marker = picture(curves.marker);
+  // With nothing drawn the picture's size is arbitrary; it is kept well
+  // above a unit, as renderers draw text of a tiny size badly.
+  constexpr double empty_pad = 50.0;
+  if (degenerate) b.add(marker, drawn ? 0.0 : empty_pad);
+  if (b.empty()) b.add({0.0, 0.0}, empty_pad);
   double extent = std::max(b.x1 - b.x0, b.y1 - b.y0);
   if (!(std::isfinite(extent) && extent > 0.0)) extent = 1.0;
   if (!(size > 0.0)) size = extent / 30.0;
   const double margin = extent * 0.05;
   const double fs = extent * 0.025;
+  const double line_step = fs * 1.4;
+
+  // The marker of a degenerate curve, with its message beside it; the
+  // message is wrapped and the picture grown so that it is never cut off.
+  const double marker_r = extent * 0.02;
+  std::vector<std::string> marker_rows;
+  const double marker_x = marker.x + 1.5 * marker_r;
+  if (degenerate) {
+    b.add(marker, marker_r);
+    marker_rows = wrap(curves.degenerate, std::max(b.x1 - marker_x, extent * 0.5) / fs);
+    double y = marker.y + fs * 0.35;
+    b.add({marker_x, y - fs});
+    for (const std::string& row : marker_rows) {
+      double em = 0.0;
+      for (char ch : row)
+        if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80)
+          em += em_of(static_cast<unsigned char>(ch));
+      b.add({marker_x + em * fs, y + fs * 0.3});
+      y += line_step;
+    }
+  }
+
+  // The legend spans the drawing's width but at least its extent, so that a
+  // narrow drawing still leaves the legend room; it wraps within that width
+  // and the picture's height holds all of it.
+  const double content_w = std::max(b.x1 - b.x0, extent);
+  const double content_x = (b.x0 + b.x1) / 2.0 - content_w / 2.0;
 
   std::vector<LegendLine> legend;
   legend.push_back({curves.legend, "legend", "#000"});
@@ -250,16 +335,21 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
   for (const std::string& msg : out.messages) {
     legend.push_back({"h# " + sjis_to_utf8(msg), "message", message_colour});
   }
+  // A wrapped line goes on indented, so that each line's start stands out.
+  const double indent_em = 1.2;
+  std::vector<std::vector<std::string>> rows;
+  std::size_t row_count = 0;
+  for (const LegendLine& l : legend) {
+    rows.push_back(wrap(l.text, content_w / fs - indent_em));
+    row_count += rows.back().size();
+  }
 
-  const double line_step = fs * 1.4;
-  double legend_w = 0.0;
-  for (const LegendLine& l : legend)
-    legend_w = std::max(legend_w, em_width(l.text) * fs);
-  const double vx = b.x0 - margin;
+  const double scale_y = b.y1 + margin + fs * 0.5;
+  const double legend_top = drawn ? scale_y + fs : b.y1 + margin;
+  const double vx = content_x - margin;
   const double vy = b.y0 - margin;
-  const double vw = std::max(b.x1 - b.x0, legend_w) + 2.0 * margin;
-  const double legend_top = b.y1 + margin;
-  const double vh = legend_top - vy + line_step * static_cast<double>(legend.size()) + margin;
+  const double vw = content_w + 2.0 * margin;
+  const double vh = legend_top - vy + line_step * static_cast<double>(row_count) + margin;
 
   std::string s;
   s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -280,11 +370,31 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
   }
   // The centre of an arc may lie far off: marked only inside the picture.
   const Point c = picture({in.cx, in.cy});
-  if (in.curve_records > 0 && c.x >= b.x0 && c.x <= b.x1 && c.y >= b.y0 && c.y <= b.y1) {
+  if (in.curve_records > 0 && !degenerate && c.x >= b.x0 && c.x <= b.x1 && c.y >= b.y0 &&
+      c.y <= b.y1) {
     const double r = extent * 0.01;
     s += "<path class=\"centre\" d=\"M" + num(c.x - r) + " " + num(c.y) + " L" + num(c.x + r) +
          " " + num(c.y) + " M" + num(c.x) + " " + num(c.y - r) + " L" + num(c.x) + " " +
          num(c.y + r) + "\" stroke=\"#777\" stroke-width=\"" + stroke + "\"/>\n";
+  }
+  if (degenerate) {
+    const double r = marker_r, d = marker_r * 0.7;
+    s += "<g class=\"degenerate\" fill=\"" + std::string(message_colour) + "\">\n";
+    s += "<circle cx=\"" + num(marker.x) + "\" cy=\"" + num(marker.y) + "\" r=\"" + num(r) +
+         "\" fill=\"none\" stroke=\"" + message_colour + "\" stroke-width=\"" + stroke + "\"/>\n";
+    s += "<path d=\"M" + num(marker.x - d) + " " + num(marker.y - d) + " L" + num(marker.x + d) +
+         " " + num(marker.y + d) + " M" + num(marker.x - d) + " " + num(marker.y + d) + " L" +
+         num(marker.x + d) + " " + num(marker.y - d) + "\" stroke=\"" + message_colour +
+         "\" stroke-width=\"" + stroke + "\"/>\n";
+    s += "<text font-family=\"'Noto Sans Mono CJK JP', 'IPAGothic', monospace\" font-size=\"" +
+         num(fs) + "\">";
+    double y = marker.y + fs * 0.35;
+    for (const std::string& row : marker_rows) {
+      s +=
+          "<tspan x=\"" + num(marker_x) + "\" y=\"" + num(y) + "\">" + xml_escape(row) + "</tspan>";
+      y += line_step;
+    }
+    s += "</text>\n</g>\n";
   }
 
   s += "<g font-family=\"'Noto Sans Mono CJK JP', 'Noto Sans CJK JP', 'IPAGothic', "
@@ -305,13 +415,30 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
   }
   s += "</g>\n";
 
-  s += "<g font-family=\"'Noto Sans CJK JP', 'IPAGothic', sans-serif\" font-size=\"" + num(fs) +
+  // The scale bar, in the drawing's own units.
+  if (drawn) {
+    const double len = round_length(content_w * 0.25);
+    const double x0 = content_x, x1 = content_x + len, t = fs * 0.3;
+    s += "<g class=\"scale\">\n<path d=\"M" + num(x0) + " " + num(scale_y - t) + " L" + num(x0) +
+         " " + num(scale_y) + " L" + num(x1) + " " + num(scale_y) + " L" + num(x1) + " " +
+         num(scale_y - t) + "\" fill=\"none\" stroke=\"#000\" stroke-width=\"" + stroke + "\"/>\n";
+    s += "<text x=\"" + num(x1 + fs * 0.5) + "\" y=\"" + num(scale_y + fs * 0.35) +
+         "\" font-family=\"'Noto Sans Mono CJK JP', 'IPAGothic', monospace\" font-size=\"" +
+         num(fs) + "\">" + short_num(len) + " units</text>\n</g>\n";
+  }
+
+  s += "<g font-family=\"'Noto Sans Mono CJK JP', 'IPAGothic', monospace\" font-size=\"" + num(fs) +
        "\">\n";
   double y = legend_top + fs;
-  for (const LegendLine& l : legend) {
-    s += "<text class=\"" + l.css_class + "\" x=\"" + num(b.x0) + "\" y=\"" + num(y) +
-         "\" fill=\"" + l.colour + "\">" + xml_escape(l.text) + "</text>\n";
-    y += line_step;
+  for (std::size_t i = 0; i < legend.size(); ++i) {
+    const LegendLine& l = legend[i];
+    s += "<text class=\"" + l.css_class + "\" fill=\"" + l.colour + "\">";
+    for (std::size_t r = 0; r < rows[i].size(); ++r) {
+      s += "<tspan x=\"" + num(content_x + (r == 0 ? 0.0 : indent_em * fs)) + "\" y=\"" + num(y) +
+           "\">" + xml_escape(rows[i][r]) + "</tspan>";
+      y += line_step;
+    }
+    s += "</text>\n";
   }
   s += "</g>\n</svg>\n";
   return s;
