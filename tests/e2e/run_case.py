@@ -25,6 +25,7 @@ Exit status 0 pass, 1 fail, 77 skipped.
 import argparse
 import difflib
 import os
+import stat
 import shlex
 import shutil
 import subprocess
@@ -46,6 +47,8 @@ def snapshot(directory):
             full = os.path.join(root, name)
             if os.path.islink(full):  # never read through a link (/dev/full)
                 files[os.path.relpath(full, directory)] = b"-> " + os.readlink(full).encode()
+            elif stat.S_ISFIFO(os.lstat(full).st_mode):  # never block on a FIFO
+                files[os.path.relpath(full, directory)] = b"(fifo)"
             else:
                 files[os.path.relpath(full, directory)] = read(full)
     return files
