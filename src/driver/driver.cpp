@@ -5,9 +5,10 @@
 #include <system_error>
 
 #include "driver/options.h"
-#include "state/run_state.h"
 #include "layout/layouts.h"
 #include "reader/reader.h"
+#include "state/run_state.h"
+#include "util/disk.h"
 #include "util/text_file.h"
 
 namespace curvetext {
@@ -23,14 +24,36 @@ constexpr std::uint32_t kLineLimit = 150000;
   throw RunAbort{status};
 }
 
+bool exists(const char* path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
 // The host may have written the name in lower case; take the file over
 // under the one name we use. A failed first rename (no such file, or a
 // leftover intermediate name where rename refuses to replace) changes
 // nothing.
+//
+// Every step is checked: a failed later step undoes the earlier ones, so
+// that the run never lays out another file. A run killed between the
+// renames leaves the file under an intermediate name; with no interface
+// file there, the chain is finished first.
 void normalise_name() {
-  if (std::rename("qvc_temp.txt", "QVC_x2x2.10") == 0) {
-    std::rename("QVC_x2x2.10", "QVC_x2x2.104");
-    std::rename("QVC_x2x2.104", kInterfaceFile);
+  const char* chain[] = {"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", kInterfaceFile};
+  int from = 0;
+  if (!exists(kInterfaceFile) && !exists(chain[0])) {
+    if (exists(chain[2]))
+      from = 2;
+    else if (exists(chain[1]))
+      from = 1;
+  }
+  if (std::rename(chain[from], chain[from + 1]) != 0) return;
+  for (int i = from + 1; i < 3; ++i) {
+    if (std::rename(chain[i], chain[i + 1]) != 0) {
+      for (int j = i; j > from; --j)
+        std::rename(chain[j], chain[j - 1]);
+      abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
+    }
   }
 }
 
@@ -51,6 +74,7 @@ void choose_layout(RunState& st, std::uint32_t qd_xmax) {
 // replaces an existing target on every platform (std::rename refuses to on
 // Windows).
 bool replace_interface_file() {
+  if (!copy_mode(kInterfaceFile, kWorkCopy)) return false;
   std::error_code ec;
   std::filesystem::rename(kWorkCopy, kInterfaceFile, ec);
   return !ec;
@@ -66,13 +90,15 @@ int run_steps(RunState& st, char** argv) {
   }
   if (st.isTest == 2) std::printf("\n\n#### debug #### Cmd-Option read\n");
 
+  if (!lock_directory()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
   normalise_name();
-  const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy);
+  LineEnd line_end = platform_line_end();
+  const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);
   if (st.isTest == 2) std::printf("#  copyed to QVC_TEMP.104 \n");
 
   // Reopening empties the copy: it has served to count the lines and to
   // prove that both files can be opened.
-  if (!st.fpw.open(kWorkCopy, line_end_of(kInterfaceFile))) {
+  if (!st.fpw.open(kWorkCopy, line_end)) {
     abort_run("Cannot open file: %s \n", kWorkCopy, 1);
   }
   if (qd_xmax > kLineLimit) {
@@ -109,16 +135,19 @@ int run_steps(RunState& st, char** argv) {
 
 } // namespace
 
-std::uint32_t Tcopy(const char* from, const char* to) {
+std::uint32_t Tcopy(const char* from, const char* to, LineEnd* line_end) {
   TextIn in;
   if (!in.open(from)) abort_run("Cannot open file: %s \n", from, -1);
   TextOut out;
-  if (!out.open(to, line_end_of(from))) abort_run("Cannot open file: %s \n", to, -1);
+  // Created afresh, so that a leftover link or FIFO under its name is never
+  // written through.
+  if (!out.open(to, in.line_end(), true)) abort_run("Cannot open file: %s \n", to, -1);
 
   // One piece over the limit is how the caller tells an over-long file.
   const std::uint32_t count = in.copy_pieces(out, kLineLimit + 1);
   if (in.failed()) abort_run("Cannot open file: %s \n", from, -1);
   if (!out.close()) abort_run("Cannot write file: %s \n", to, -1);
+  if (line_end != nullptr) *line_end = in.line_end();
   in.close();
   return count;
 }

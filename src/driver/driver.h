@@ -2,6 +2,8 @@
 // and the output put back in place of the interface file.
 #pragma once
 
+#include "util/text_file.h"
+
 #include <cstdint>
 
 namespace curvetext {
@@ -17,7 +19,8 @@ struct RunAbort {
 // Copies the text file `from` into `to` piece by piece, at most 150001
 // pieces, and returns how many it copied. Throws RunAbort{-1} when either
 // file cannot be opened, `from` cannot be read or `to` cannot be written.
-std::uint32_t Tcopy(const char* from, const char* to);
+// `line_end`, when given, receives the line end of `from` as the copy read it.
+std::uint32_t Tcopy(const char* from, const char* to, LineEnd* line_end = nullptr);
 
 // One whole run in the current directory; returns the exit status.
 int run(RunState& st, char** argv);

@@ -4,6 +4,7 @@
 
 #include "driver/driver.h"
 #include "state/run_state.h"
+#include "util/disk.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -16,6 +17,7 @@ int main(int, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
+  curvetext::prepare_process();
   // The state is large (stream buffers): keep it off the stack.
   static curvetext::RunState st;
   return curvetext::run(st, argv);

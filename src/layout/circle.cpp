@@ -98,6 +98,11 @@ int lay_out(RunState& st, Curve curve, int qv_line_cnt, int en) {
   // Centring uses the full length even when the text runs past the last
   // position written.
 
+  // Bytes past the last position are dropped: say so, rather than hand the
+  // host a shortened text as if it were whole.
+  if (length > kLastPosition + 1) {
+    st.fpw.print("h# TEXT is too long: %d of %d bytes written \n", kLastPosition + 1, length);
+  }
   st.fpw.print("cc1 \n");
   const double elen = (st.PAI + st.PAI) * st.CR;
   const double s = ((st.PAI + st.PAI) * b) / elen;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "util/disk.h"
+
 namespace curvetext {
 
 LineEnd platform_line_end() {
@@ -38,8 +40,11 @@ TextIn::~TextIn() { close(); }
 
 bool TextIn::open(const char* path) {
   close();
-  file_ = std::fopen(path, "rb");
+  file_ = open_regular(path);
   pos_ = len_ = 0;
+  line_end_found_ = false;
+  line_end_ = platform_line_end();
+  last_byte_ = '\0';
   next_lf_ = next_cr_ = kUnknown;
   eof_ = error_ = false;
   if (file_ == nullptr) return false;
@@ -57,12 +62,25 @@ bool TextIn::fill() {
   if (eof_) return false;
   len_ = std::fread(buf_, 1, sizeof buf_, file_);
   pos_ = 0;
+  note_line_end();
   next_lf_ = next_cr_ = kUnknown;
   if (len_ < sizeof buf_) {
     eof_ = true;
     if (std::ferror(file_)) error_ = true;
   }
   return len_ > 0;
+}
+
+// The first LF read settles the file's line end: found in passing, so the
+// file is never read a second time for it.
+void TextIn::note_line_end() {
+  if (line_end_found_ || len_ == 0) return;
+  if (const void* hit = std::memchr(buf_, '\n', len_)) {
+    const unsigned char* lf = static_cast<const unsigned char*>(hit);
+    line_end_ = (lf == buf_ ? last_byte_ : lf[-1]) == '\r' ? LineEnd::crlf : LineEnd::lf;
+    line_end_found_ = true;
+  }
+  last_byte_ = static_cast<char>(buf_[len_ - 1]);
 }
 
 std::size_t TextIn::next(unsigned char c, std::size_t& cached) {
@@ -187,9 +205,9 @@ TextOut::~TextOut() {
   if (file_ != nullptr) close();
 }
 
-bool TextOut::open(const char* path, LineEnd line_end) {
+bool TextOut::open(const char* path, LineEnd line_end, bool afresh) {
   if (file_ != nullptr) close();
-  file_ = std::fopen(path, "wb");
+  file_ = afresh ? create_afresh(path) : std::fopen(path, "wb");
   line_end_ = line_end;
   error_ = false;
   len_ = 0;

@@ -44,12 +44,16 @@ public:
   // Returns how many it copied.
   std::uint32_t copy_pieces(class TextOut& out, std::uint32_t max_pieces);
 
+  // The line end of the file as far as it has been read (see line_end_of).
+  LineEnd line_end() const { return line_end_; }
+
   bool at_end() const { return eof_ && pos_ == len_; }
   bool failed() const { return error_; }
   bool close();
 
 private:
   bool fill();
+  void note_line_end();
   bool take_line_end();
   // The bytes from pos_ on, at most `want`, before the next LF or CR: what
   // text mode delivers as it stands.
@@ -68,6 +72,9 @@ private:
   bool error_ = false;
   std::size_t next_lf_ = kUnknown;
   std::size_t next_cr_ = kUnknown;
+  bool line_end_found_ = false;
+  LineEnd line_end_ = LineEnd::lf;
+  char last_byte_ = '\0';
   // Not zeroed: a byte is read only after fread has put it there, and zeroing
   // 64 KiB costs a small run a tenth of its time.
   unsigned char buf_[1 << 16];
@@ -80,8 +87,9 @@ public:
   TextOut& operator=(const TextOut&) = delete;
   ~TextOut();
 
-  // Creates or empties the file.
-  bool open(const char* path, LineEnd line_end);
+  // Creates or empties the file; `afresh` removes whatever has the name and
+  // creates a new file, following no link.
+  bool open(const char* path, LineEnd line_end, bool afresh = false);
   bool is_open() const { return file_ != nullptr; }
 
   void write(const char* data, std::size_t n);

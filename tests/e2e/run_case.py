@@ -16,6 +16,10 @@ A case folder holds:
   seconds    optional: the most processor time the run may take, scaled by
              the environment variable CURVETEXT_SLOWDOWN (sanitizers, Wine)
   platform   optional: "posix" or "windows"; the case runs only there
+  setup      optional (POSIX): one directive a line for the run itself:
+             "fsize BYTES" file size limit, "close FD" closed descriptor,
+             "user" a plain user (nobody, when we are root),
+             "mode NAME OCTAL" the permission bits NAME must have afterwards
 
 Usage: run_case.py --binary PATH [--runner CMD] [--update] [--keep] CASE_DIR
 --update writes what the run gave into the case (review it before committing).
@@ -25,6 +29,7 @@ Exit status 0 pass, 1 fail, 77 skipped.
 import argparse
 import difflib
 import os
+import stat
 import shlex
 import shutil
 import subprocess
@@ -46,6 +51,8 @@ def snapshot(directory):
             full = os.path.join(root, name)
             if os.path.islink(full):  # never read through a link (/dev/full)
                 files[os.path.relpath(full, directory)] = b"-> " + os.readlink(full).encode()
+            elif stat.S_ISFIFO(os.lstat(full).st_mode):  # never block on a FIFO
+                files[os.path.relpath(full, directory)] = b"(fifo)"
             else:
                 files[os.path.relpath(full, directory)] = read(full)
     return files
@@ -113,9 +120,31 @@ def main():
     args = []
     if os.path.exists(os.path.join(case, "args")):
         args = [l for l in read(os.path.join(case, "args")).decode().split("\n") if l != ""]
+    setup = []
+    if os.path.exists(os.path.join(case, "setup")):
+        setup = [l.split() for l in read(os.path.join(case, "setup")).decode().splitlines() if l]
+    uid = None
+    if ["user"] in setup and os.geteuid() == 0:
+        uid = 65534
+        for root, dirs, names in os.walk(scratch):
+            for n in [root] + [os.path.join(root, x) for x in dirs + names]:
+                os.lchown(n, uid, uid)
+
+    def prepare():
+        import resource
+        for d in setup:
+            if d[0] == "fsize":
+                resource.setrlimit(resource.RLIMIT_FSIZE, (int(d[1]), int(d[1])))
+            elif d[0] == "close":
+                os.close(int(d[1]))
+        if uid is not None:
+            os.setgid(uid)
+            os.setuid(uid)
+
     used_before = os.times()
     proc = subprocess.run(runner + [os.path.abspath(a.binary)] + args, cwd=scratch,
-                          stdin=subprocess.DEVNULL, capture_output=True, timeout=50)
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=50,
+                          preexec_fn=prepare if setup else None)
     used_after = os.times()
     cpu = (used_after.children_user - used_before.children_user
            + used_after.children_system - used_before.children_system)
@@ -150,6 +179,11 @@ def main():
         return 0
 
     failures = []
+    for d in setup:
+        if d[0] == "mode":
+            got = stat.S_IMODE(os.lstat(os.path.join(scratch, d[1])).st_mode)
+            if got != int(d[2], 8):
+                failures.append(f"{d[1]}: mode {got:o}, expected {d[2]}")
     limit_file = os.path.join(case, "seconds")
     if os.path.exists(limit_file):
         limit = float(read(limit_file).decode()) * float(os.environ.get("CURVETEXT_SLOWDOWN", "1"))
