@@ -102,20 +102,6 @@ TEST(Tcopy, DirectoryAsSourceCannotBeOpened) {
   EXPECT_FALSE(std::filesystem::exists("to"));
 }
 
-TEST(Tcopy, FullDeviceIsAWriteFailure) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  ScratchDir dir;
-  write_file("from", "x\n");
-  ::testing::internal::CaptureStderr();
-  try {
-    Tcopy("from", "/dev/full");
-    ADD_FAILURE() << "no abort";
-  } catch (const RunAbort& a) {
-    EXPECT_EQ(a.status, -1);
-  }
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot write file: /dev/full \n");
-}
-
 } // namespace
 } // namespace curvetext
 
