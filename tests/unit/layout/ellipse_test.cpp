@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <string>
 
@@ -113,6 +114,56 @@ TEST(Ellipse, NoRecordCarriesANonFiniteNumber) {
   EXPECT_EQ(out.substr(out.size() - 18), "cc7 \nh# NG curve \n");
   EXPECT_EQ(out.find("inf"), std::string::npos);
   EXPECT_EQ(out.find("nan"), std::string::npos);
+  EXPECT_EQ(run([](RunState& st) { st.CR = 0.0; }).records, "h# NG curve \n"); // returns 0 too
+}
+
+#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
+constexpr double kSecond = 10.0; // instrumented builds are several times slower
+#else
+constexpr double kSecond = 1.0;
+#endif
+
+// A text height equal to the radius shrinks the inner curve of a nearly
+// circular ellipse to almost a point, so the inner walks measure almost
+// nothing: a full turn of search, then a placement that would go on for two
+// more turns. At 33370 the search ends just short of the step bound and the
+// placement reaches it: the slowest run there is.
+TEST(Ellipse, WalksEndWithinASecond) {
+  struct Case {
+    double cr;
+    bool refused;
+  } cases[] = {{1e4, false}, {33370.0, true}, {1e5, true}};
+  for (const Case& c : cases) {
+    const std::clock_t start = std::clock(); // processor time: other jobs may share the machine
+    const std::string out = run([&](RunState& st) {
+                              st.CR = c.cr;
+                              st.HP = 0.99999;
+                              st.MOJI_W[3] = st.MOJI_D[3] = 1.0;
+                              st.MOJI_H[3] = c.cr;
+                              set_text(st, std::string(250, 'W'));
+                            }).records;
+    EXPECT_LT(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC, kSecond) << c.cr;
+    const std::size_t inner = out.find("cc7 \n");
+    ASSERT_NE(inner, std::string::npos) << c.cr;
+    EXPECT_EQ(std::count(out.begin(), out.begin() + static_cast<long>(inner), '"'), 250) << c.cr;
+    EXPECT_EQ(out.substr(out.size() - 13) == "h# NG curve \n", c.refused) << c.cr;
+  }
+}
+
+// A first step longer than the advance (a very long ellipse against a small
+// one) makes a position event before a one-byte text's walk ends: the byte
+// behind the text, its NUL, must not become a glyph.
+TEST(Ellipse, OneByteTextNeverWritesItsTerminator) {
+  const std::string out = run([](RunState& st) {
+                            st.CR = 1.0;
+                            st.HP = -10000.0;
+                            st.MOJI_W[3] = 0.4;
+                            st.MOJI_D[3] = 1.6;
+                            st.MOJI_H[3] = 0.1;
+                            set_text(st, "A");
+                          }).records;
+  EXPECT_EQ(out.find('\0'), std::string::npos);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '"'), 2); // one A in each pass
 }
 
 } // namespace
