@@ -4,7 +4,14 @@
 #include <sys/stat.h>
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <io.h>
+#include <windows.h>
+
+#include <cctype>
 #else
 #include <csignal>
 #include <sys/file.h>
@@ -42,7 +49,28 @@ bool copy_mode(const char* from, const char* to) {
   return _stat64(from, &s) == 0 && _chmod(to, s.st_mode & (_S_IREAD | _S_IWRITE)) == 0;
 }
 
-bool lock_directory() { return true; }
+bool lock_directory() {
+  // A named mutex per directory (its full path, in any letter case, hashed
+  // into the name): the system destroys it with the last handle, so a killed
+  // run never blocks the next one, and it leaves no file behind.
+  char path[4096];
+  const DWORD n = GetFullPathNameA(".", sizeof path, path, nullptr);
+  if (n == 0 || n >= sizeof path) return false;
+  unsigned long long hash = 14695981039346656037ull; // FNV-1a
+  for (DWORD i = 0; i < n; ++i) {
+    hash ^= static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(path[i])));
+    hash *= 1099511628211ull;
+  }
+  char name[64];
+  std::snprintf(name, sizeof name, "Local\\curvetext-%016llx", hash);
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, name);
+  if (mutex == nullptr) return false;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    return false;
+  }
+  return true; // the handle stays open until the process ends
+}
 
 void prepare_process() {}
 
