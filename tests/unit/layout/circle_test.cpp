@@ -201,10 +201,12 @@ TEST(CircleLayout, DegenerateCurvesWriteOneMessage) {
   }
 }
 
+// Also on kind 10, the last one the size tables hold.
 TEST(CircleLayout, CircleIgnoresTheArcAngles) {
   Input in;
   in.SK = kNaN;
   in.EK = kInf;
+  in.MOJIS = 10;
   EXPECT_EQ(split_passes(run_layout(STR_ALONG_C, in).out).inner.size(), 2u);
 }
 
