@@ -102,7 +102,7 @@ TEST(Tcopy, DirectoryAsSourceCannotBeOpened) {
   EXPECT_FALSE(std::filesystem::exists("to"));
 }
 
-TEST(Tcopy, FullDeviceIsAWriteFailure) {
+TEST(Tcopy, PathOutsideTheDirectoryIsRefused) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   ScratchDir dir;
   write_file("from", "x\n");
@@ -113,7 +113,7 @@ TEST(Tcopy, FullDeviceIsAWriteFailure) {
   } catch (const RunAbort& a) {
     EXPECT_EQ(a.status, -1);
   }
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot write file: /dev/full \n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open file: /dev/full \n");
 }
 
 } // namespace
