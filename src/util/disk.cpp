@@ -19,6 +19,7 @@
 #endif
 
 #include <cerrno>
+#include <cstring>
 
 namespace curvetext {
 
@@ -36,6 +37,7 @@ std::FILE* open_regular(const char* path) {
 }
 
 std::FILE* create_afresh(const char* path) {
+  if (std::strpbrk(path, "/\\:") != nullptr) return nullptr; // this directory only
   if (_unlink(path) != 0 && errno != ENOENT) return nullptr;
   const int fd = _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0) return nullptr;
@@ -90,6 +92,7 @@ std::FILE* open_regular(const char* path) {
 }
 
 std::FILE* create_afresh(const char* path) {
+  if (std::strchr(path, '/') != nullptr) return nullptr; // never remove outside this directory
   if (unlink(path) != 0 && errno != ENOENT) return nullptr;
   const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;

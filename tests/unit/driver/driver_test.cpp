@@ -102,6 +102,24 @@ TEST(Tcopy, DirectoryAsSourceCannotBeOpened) {
   EXPECT_FALSE(std::filesystem::exists("to"));
 }
 
+// The work copy is removed and created afresh, so it must never name a file
+// elsewhere (as root, /dev/full itself).
+TEST(Tcopy, PathOutsideTheDirectoryIsRefused) {
+  ScratchDir dir;
+  write_file("from", "x\n");
+  std::filesystem::create_directory("sub");
+  write_file("sub/to", "keep");
+  ::testing::internal::CaptureStderr();
+  try {
+    Tcopy("from", "sub/to");
+    ADD_FAILURE() << "no abort";
+  } catch (const RunAbort& a) {
+    EXPECT_EQ(a.status, -1);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open file: sub/to \n");
+  EXPECT_EQ(read_file("sub/to"), "keep");
+}
+
 } // namespace
 } // namespace curvetext
 
