@@ -90,7 +90,8 @@ int run_steps(RunState& st, char** argv) {
   }
   if (st.isTest == 2) std::printf("\n\n#### debug #### Cmd-Option read\n");
 
-  if (!lock_directory()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
+  DirectoryLock lock;
+  if (!lock.take()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
   normalise_name();
   LineEnd line_end = platform_line_end();
   const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);

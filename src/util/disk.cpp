@@ -51,7 +51,7 @@ bool copy_mode(const char* from, const char* to) {
   return _stat64(from, &s) == 0 && _chmod(to, s.st_mode & (_S_IREAD | _S_IWRITE)) == 0;
 }
 
-bool lock_directory() {
+bool DirectoryLock::take() {
   // A named mutex per directory (its full path, in any letter case, hashed
   // into the name): the system destroys it with the last handle, so a killed
   // run never blocks the next one, and it leaves no file behind.
@@ -71,7 +71,14 @@ bool lock_directory() {
     CloseHandle(mutex);
     return false;
   }
-  return true; // the handle stays open until the process ends
+  handle_ = mutex;
+  return true;
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (handle_ == nullptr) return;
+  ReleaseMutex(handle_);
+  CloseHandle(handle_);
 }
 
 void prepare_process() {}
@@ -106,17 +113,21 @@ bool copy_mode(const char* from, const char* to) {
   return stat(from, &s) == 0 && chmod(to, s.st_mode & 07777) == 0;
 }
 
-bool lock_directory() {
+bool DirectoryLock::take() {
   // Held on the directory itself, so it leaves no file behind and covers
-  // the renames that run before the interface file has its name. The
-  // descriptor stays open until the process ends.
+  // the renames that run before the interface file has its name.
   const int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
     return false;
   }
+  fd_ = fd;
   return true;
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) close(fd_); // closing the last descriptor drops the lock
 }
 
 void prepare_process() {

@@ -17,9 +17,25 @@ std::FILE* create_afresh(const char* path);
 // Gives `to` the permission bits of `from`; false when that fails.
 bool copy_mode(const char* from, const char* to);
 
-// Takes the lock that keeps a second run out of the current directory; the
-// system drops it when the process ends. False when another run holds it.
-bool lock_directory();
+// The lock that keeps a second run out of the current directory. It is
+// released when the object goes, so that a process may run more than once
+// (the fuzz target, the tests); the system drops it when a killed run ends.
+class DirectoryLock {
+public:
+  DirectoryLock() = default;
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+  ~DirectoryLock();
+  // False when another run holds it, or it cannot be taken.
+  bool take();
+
+private:
+#if defined(_WIN32)
+  void* handle_ = nullptr; // the mutex
+#else
+  int fd_ = -1; // the directory
+#endif
+};
 
 // Reopens the null device on closed standard streams and ignores the file
 // size signal, so that a size limit is a failed write.

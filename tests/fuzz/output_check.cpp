@@ -85,7 +85,8 @@ bool is_trailer_record(std::string_view line) {
 bool is_own_record(std::string_view line) {
   for (const char* form :
        {"cc1 ", "cc7 ", "ch %F %F %F %F \"%g", "h# NG SHIFT-jis 2Byte Character ",
-        "h# ELLIPSE is too small ", "h# NG curve ", "h# NG text kind %d ", "## len(%d) mlen(%f)"}) {
+        "h# ELLIPSE is too small ", "h# NG curve ", "h# TEXT is too long: %d of %d bytes written ",
+        "h# NG text kind %d ", "## len(%d) mlen(%f)"}) {
     if (match(line, form)) return true;
   }
   return false;

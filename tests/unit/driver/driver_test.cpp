@@ -12,6 +12,7 @@
 
 #include "state/run_state.h"
 #include "support/scratch_dir.h"
+#include "util/disk.h"
 
 namespace curvetext {
 namespace {
@@ -157,6 +158,21 @@ TEST(Run, FailedReplaceKeepsInputAndWorkCopy) {
   EXPECT_EQ(r.err, "Cannot open file: QVC_TEMP.TXT \n");
   EXPECT_EQ(read_file("QVC_TEMP.TXT"), "xx\n");
   EXPECT_EQ(read_file("QVC_TEMP.104"), "lg14\nly14\nlt20\nlc20\n");
+}
+
+// Held for one run: a process that runs twice (the fuzz target) is let in.
+TEST(Run, DirectoryLockHeldForTheRunOnly) {
+  ScratchDir dir;
+  write_file("QVC_TEMP.TXT", "xx\n");
+  {
+    DirectoryLock other;
+    ASSERT_TRUE(other.take());
+    const RunResult r = run_in_place({});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Cannot lock file: QVC_TEMP.TXT \n");
+  }
+  EXPECT_EQ(run_in_place({}).status, 0);
+  EXPECT_EQ(run_in_place({}).status, 0);
 }
 
 TEST(Run, OutputThatCannotBeWrittenWholeIsAFailure) {
