@@ -25,81 +25,17 @@ std::uint64_t bits(double v) {
 
 const double kUnset = -12345.0; // a value no input below gives
 const int kUnsetInt = -7777;
-const double kInf = std::numeric_limits<double>::infinity();
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// "%lf%c": the value (kUnset: left alone) and the byte that "%c" takes behind
-// the number (0: none), which pins down which bytes the conversion takes.
-TEST(Scan, Doubles) {
-  // clang-format off
-  const struct {
-    const char* input;
-    double value;
-    char next;
-  } cases[] = {
-      {"", kUnset, 0}, {"   ", kUnset, 0}, {"12", 12.0, 0}, {"  \t\n12 x", 12.0, ' '},
-      {"+1.5", 1.5, 0}, {"-1.5e3,", -1500.0, ','}, {"1.5E-3", 0.0015, 0}, {".5", 0.5, 0},
-      {"5.", 5.0, 0}, {"-", kUnset, 0}, {"+", kUnset, 0}, {"- 1", kUnset, 0}, {".", kUnset, 0},
-      {"-.", kUnset, 0}, {".e5", kUnset, 0}, {"abc", kUnset, 0}, {",5", kUnset, 0},
-      {"2,5", 2.0, ','}, {"3x", 3.0, 'x'}, {"1.2.3", 1.2, '.'}, {"1e", 1.0, 0}, {"1ex", 1.0, 'x'},
-      {"1e+", 1.0, 0}, {"1e+-5", 1.0, '-'}, {"1e5e3", 1e5, 'e'}, {"1e5.5", 1e5, '.'},
-      {"1e999", kInf, 0}, {"-1e999", -kInf, 0}, {"1e99999999999999999999", kInf, 0},
-      {"1e-999", 0.0, 0}, {"-1e-999", -0.0, 0}, {"1e-99999999999999999999", 0.0, 0},
-      {"1.7976931348623157e308", 1.7976931348623157e308, 0}, {"1.7976931348623159e308", kInf, 0},
-      {"4.9406564584124654e-324", 4.9406564584124654e-324, 0}, {"2e-324", 0.0, 0},
-      {"0.000000000000000000000000000001e330", 1e300, 0}, {"-0", -0.0, 0}, {"inf", kInf, 0},
-      {"-INF", -kInf, 0}, {"Infinity", kInf, 0}, {"infx", kInf, 'x'}, {"infin", kUnset, 0},
-      {"infinityy", kInf, 'y'}, {"in", kUnset, 0}, {"0x1p3", 8.0, 0}, {"-0X1.8P1", -3.0, 0},
-      {"0x1P", 1.0, 0}, {"0xA", 10.0, 0}, {"0x.8", 0.5, 0}, {"0x", kUnset, 0}, {"0xg", kUnset, 0},
-      {"-0x", kUnset, 0}, {"0x.", 0.0, 0}, {"0x1p99999", kInf, 0}, {"0x1p-99999", 0.0, 0},
-      {"0x8000000000000.cp-1074", 0x0.8000000000001p-1022, 0}, {"1e5x", 1e5, 'x'}, {"0e5", 0.0, 0},
-      {"00x5", 0.0, 'x'}, {"1a", 1.0, 'a'}, {"nan", kNaN, 0}, {"-NaN", -kNaN, 0},
-      {"+nan(1)", kNaN, '('}, {"na", kUnset, 0}};
-  // clang-format on
-  for (const auto& c : cases) {
-    double v = kUnset;
-    char next = 0;
-    std::size_t taken = 0;
-    const Scan scan = Scan(c.input, std::strlen(c.input), 0).lf(v).c(&next, 1, taken);
-    EXPECT_EQ(scan.count(), (c.value != kUnset) + (next != 0)) << c.input;
-    EXPECT_EQ(bits(v), bits(c.value)) << c.input << " gave " << v;
-    EXPECT_EQ(next, c.next) << c.input;
-  }
-}
-
-// "%d%c" saturates at the int range; "%x%c" reads an unsigned 32-bit value,
-// stored as two's complement.
-TEST(Scan, Ints) {
-  // clang-format off
-  const struct {
-    char conversion;
-    const char* input;
-    int value;
-    char next;
-  } cases[] = {
-      {'d', "", kUnsetInt, 0}, {'d', "42", 42, 0}, {'d', "  -42z", -42, 'z'}, {'d', "+7", 7, 0},
-      {'d', "-", kUnsetInt, 0}, {'d', "+-1", kUnsetInt, 0}, {'d', "x1", kUnsetInt, 0},
-      {'d', "0x1a", 0, 'x'}, {'d', "3.9", 3, '.'}, {'d', "1,2", 1, ','},
-      {'d', "2147483647", INT_MAX, 0}, {'d', "2147483648", INT_MAX, 0},
-      {'d', "-2147483648", INT_MIN, 0}, {'d', "-2147483649", INT_MIN, 0},
-      {'d', "99999999999999999999999", INT_MAX, 0}, {'x', "1a", 26, 0}, {'x', "1A", 26, 0},
-      {'x', "0x1a", 26, 0}, {'x', "0X1a", 26, 0}, {'x', "0x", 0, 0}, {'x', "0xg", 0, 'g'},
-      {'x', "0x0x5", 0, 'x'}, {'x', "x5", kUnsetInt, 0}, {'x', "-", kUnsetInt, 0},
-      {'x', "g", kUnsetInt, 0}, {'x', " ff ", 255, ' '}, {'x', "ffffffff", -1, 0},
-      {'x', "80000000", INT_MIN, 0}, {'x', "100000000", -1, 0},
-      {'x', "fffffffffffffffffffff", -1, 0}, {'x', "-1", -1, 0}, {'x', "-10", -16, 0},
-      {'x', "-0x10", -16, 0}, {'x', "-0", 0, 0}, {'x', "-ffffffff", 1, 0},
-      {'x', "-100000000", -1, 0}, {'x', "+14", 20, 0}, {'x', "1.5", 1, '.'}};
-  // clang-format on
-  for (const auto& c : cases) {
-    int v = kUnsetInt;
-    char next = 0;
-    std::size_t taken = 0;
-    Scan scan(c.input, std::strlen(c.input), 0);
-    (c.conversion == 'd' ? scan.d(v) : scan.x(v)).c(&next, 1, taken);
-    EXPECT_EQ(scan.count(), (v != kUnsetInt) + (next != 0)) << c.input;
-    EXPECT_EQ(v, c.value) << c.conversion << c.input;
-    EXPECT_EQ(next, c.next) << c.conversion << c.input;
+// What the C library cannot be asked: its own rounding fault (below) and
+// hexadecimal runs beyond 64 bits, which we saturate.
+TEST(Scan, WhereTheCLibraryCannotTell) {
+  double v = kUnset;
+  EXPECT_EQ(Scan("0x8000000000000.cp-1074", 23, 0).lf(v).count(), 1);
+  EXPECT_EQ(v, 0x0.8000000000001p-1022);
+  int x = 0;
+  for (const char* s : {"fffffffffffffffffffff", "-fffffffffffffffffffff"}) {
+    EXPECT_EQ(Scan(s, std::strlen(s), 0).x(x).count(), 1);
+    EXPECT_EQ(x, -1) << s;
   }
 }
 
@@ -215,7 +151,17 @@ TEST(Scan, AgreesWithTheCLibrary) {
         "0x1.fffffffffffff8p1023", // rounds to an infinity
         "0x1.fffffffffffff7ffp1023",
         "0x1.00000000000008p0", // a tie, to even
-        "0x1.00000000000018p0"}) {
+        "0x1.00000000000018p0",
+        // Where a conversion stops, and what it leaves for the next one.
+        "", "   ", "  \t\n12 x", "+1.5", "-1.5e3,", ".5", "5.", "-", "- 1", ".", "-.", ".e5", ",5",
+        "2,5", "1.2.3", "1e", "1ex", "1e+", "1e+-5", "1e5e3", "1e5.5", "1e999", "-1e999",
+        "1e99999999999999999999", "-1e-999", "1e-99999999999999999999", "1.7976931348623159e308",
+        "4.9406564584124654e-324", "2e-324", "0.000000000000000000000000000001e330", "-0", "inf",
+        "-INF", "Infinity", "infx", "infin", "infinityy", "in", "-0X1.8P1", "0x1P", "0x.8", "0x",
+        "0xg", "-0x", "0x.", "0x1p99999", "0x1p-99999", "00x5", "1a", "nan", "-NaN", "+nan(1)",
+        "na", "+-1", "0x1a", "3.9", "2147483647", "2147483648", "-2147483648", "-2147483649",
+        "99999999999999999999999", "1A", "0X1a", "0x0x5", "x5", "g", " ff ", "ffffffff", "80000000",
+        "100000000", "-1", "-10", "-0x10", "-ffffffff", "-100000000", "+14"}) {
     compare_with_library(hard);
     if (HasFatalFailure()) return;
   }
