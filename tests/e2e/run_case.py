@@ -21,7 +21,8 @@ A case folder holds:
              "user" a plain user (nobody, when we are root),
              "mode NAME OCTAL" the permission bits NAME must have afterwards
 
-Usage: run_case.py --binary PATH [--runner CMD] [--update] [--keep] CASE_DIR
+Usage: run_case.py --binary PATH [--runner CMD] [--skip-list FILE] [--update] [--keep] CASE_DIR
+--skip-list names cases this build skips, a line "case  reason" each.
 --update writes what the run gave into the case (review it before committing).
 Exit status 0 pass, 1 fail, 77 skipped.
 """
@@ -87,6 +88,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
     ap.add_argument("--runner", default="")
+    ap.add_argument("--skip-list", default="")
     ap.add_argument("--update", action="store_true")
     ap.add_argument("--keep", action="store_true", help="keep the scratch directory")
     ap.add_argument("case")
@@ -100,6 +102,11 @@ def main():
     if os.path.exists(wanted) and read(wanted).decode().strip() != target:
         print(f"{name}: skipped, belongs to {read(wanted).decode().strip()}")
         return SKIP
+    if a.skip_list:
+        for line in read(a.skip_list).decode().splitlines():
+            if line.split(maxsplit=1)[:1] == [name]:
+                print(f"{name}: skipped, {line.split(maxsplit=1)[1]}")
+                return SKIP
 
     scratch = tempfile.mkdtemp(prefix=f"curvetext-{name}-")
     inputs = os.path.join(case, "in")
