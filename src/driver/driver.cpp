@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "driver/options.h"
+#include "driver/usage.h"
 #include "layout/layouts.h"
 #include "reader/reader.h"
 #include "state/run_state.h"
@@ -81,6 +82,7 @@ bool replace_interface_file() {
 }
 
 int run_steps(RunState& st, char** argv) {
+  if (answer_query(argv)) return 0;
   st.PAI = 3.141592653589793;
   if (argv[0] != nullptr) {
     for (char** a = argv + 1; *a != nullptr; ++a) {

@@ -111,6 +111,25 @@ TEST(Run, FailedReplaceKeepsInputAndWorkCopy) {
   EXPECT_EQ(read_file("QVC_TEMP.104"), "lg14\nly14\nlt20\nlc20\n");
 }
 
+// The answers for a person at a console come before anything else is done.
+TEST(Run, QueriesTouchNoFile) {
+  const struct {
+    const char* arg;
+    const char* starts;
+  } cases[] = {{"--version", "curvetext " CURVETEXT_VERSION " ("}, {"/?", "Usage: curvetext"}};
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    write_file("QVC_TEMP.TXT", "xx\n");
+    ::testing::internal::CaptureStdout();
+    const RunResult r = run_in_place({"/t2", c.arg});
+    EXPECT_TRUE(::testing::internal::GetCapturedStdout().starts_with(c.starts)) << c.arg;
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_file("QVC_TEMP.TXT"), "xx\n");
+    EXPECT_FALSE(std::filesystem::exists("QVC_TEMP.104"));
+  }
+}
+
 // Held for one run: a process that runs twice (the fuzz target) is let in.
 TEST(Run, DirectoryLockHeldForTheRunOnly) {
   ScratchDir dir;
