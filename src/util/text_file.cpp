@@ -16,24 +16,6 @@ LineEnd platform_line_end() {
 #endif
 }
 
-LineEnd line_end_of(const char* path) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (f == nullptr) return platform_line_end();
-  LineEnd found = platform_line_end();
-  // A file may be one long line: look for its first LF a buffer at a time.
-  char chunk[1 << 14];
-  char before = '\0'; // the byte ahead of the chunk
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0; before = chunk[n - 1]) {
-    if (const void* hit = std::memchr(chunk, '\n', n)) {
-      const char* lf = static_cast<const char*>(hit);
-      found = (lf == chunk ? before : lf[-1]) == '\r' ? LineEnd::crlf : LineEnd::lf;
-      break;
-    }
-  }
-  std::fclose(f);
-  return found;
-}
-
 // ---------------------------------------------------------------- TextIn
 
 TextIn::~TextIn() { close(); }

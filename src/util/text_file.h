@@ -18,11 +18,6 @@ enum class LineEnd { lf, crlf };
 // CR LF on Windows, LF elsewhere: the line end of a file that has none.
 LineEnd platform_line_end();
 
-// The line end convention of a file: CR LF when its first LF byte has a CR
-// right before it, LF when it has not, the platform's own when it holds no LF
-// or cannot be read.
-LineEnd line_end_of(const char* path);
-
 class TextIn {
 public:
   TextIn() = default;
@@ -44,7 +39,8 @@ public:
   // Returns how many it copied.
   std::uint32_t copy_pieces(class TextOut& out, std::uint32_t max_pieces);
 
-  // The line end of the file as far as it has been read (see line_end_of).
+  // The line end of the file as far as it has been read: CR LF when its first
+  // LF has a CR right before it, LF when not, the platform's own before any LF.
   LineEnd line_end() const { return line_end_; }
 
   bool at_end() const { return eof_ && pos_ == len_; }

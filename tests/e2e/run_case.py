@@ -1,29 +1,19 @@
 #!/usr/bin/env python3
 """Runs the real curvetext binary on one golden case folder and compares.
 
-A case folder holds:
-  note       what the case guards, invisible bytes spelled out (not compared)
-  args       optional: the command-line arguments, one per line
-  in/        the files the host leaves in the directory before the run
-  make_input optional: Python run in the scratch directory before the run,
-             for inputs too large to keep (it may use the module `gen`)
-  out/       every file expected in the directory after the run, byte for byte
-  same       optional: names of files expected unchanged from their input,
-             one per line (for generated inputs)
-  stdout, stderr
-             the expected streams (a missing file means empty)
-  status     the expected exit status as the shell sees it (0, 1, 255)
-  seconds    optional: the most processor time the run may take, scaled by
-             the environment variable CURVETEXT_SLOWDOWN (sanitizers, Wine)
-  platform   optional: "posix" or "windows"; the case runs only there
-  setup      optional (POSIX): one directive a line for the run itself:
-             "fsize BYTES" file size limit, "close FD" closed descriptor,
-             "user" a plain user (nobody, when we are root),
-             "mode NAME OCTAL" the permission bits NAME must have afterwards
+A case folder holds `note` (what it guards; not compared), `in/` (the files
+the host leaves), `out/` (every file expected afterwards, byte for byte),
+`status` (as the shell sees it) and, where needed: `args` (one a line),
+`make_input` (Python run in the scratch directory, for inputs too large to
+keep; it may use `gen`), `same` (files expected unchanged from their input),
+`stdout`/`stderr` (missing: empty), `seconds` (processor time bound, times
+CURVETEXT_SLOWDOWN), `platform` (posix or windows: runs only there) and
+`setup` (POSIX; a directive a line: "fsize BYTES", "close FD", "user" to run
+as nobody, "mode NAME OCTAL" for NAME's permission bits afterwards).
 
 Usage: run_case.py --binary PATH [--runner CMD] [--skip-list FILE] [--update] [--keep] CASE_DIR
---skip-list names cases this build skips, a line "case  reason" each.
---update writes what the run gave into the case (review it before committing).
+--skip-list: cases this build skips, a line "case  reason" each. --update
+writes what the run gave into the case (review it before committing).
 Exit status 0 pass, 1 fail, 77 skipped.
 """
 

@@ -30,16 +30,5 @@ TEST(Geometry, RotTurnsCounterClockwiseAboutTheOrigin) {
   }
 }
 
-TEST(Geometry, PtDistIsTheEuclideanDistance) {
-  const struct {
-    double p[2], q[2], d;
-  } cases[] = {
-      {{0, 0}, {3, 4}, 5}, {{1, 1}, {1, 1}, 0}, {{-1, -1}, {2, 3}, 5}, {{0, 0}, {0, -2}, 2}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(__PTDIST(c.p, c.q), c.d);
-    EXPECT_EQ(__PTDIST(c.q, c.p), c.d);
-  }
-}
-
 } // namespace
 } // namespace curvetext

@@ -63,25 +63,5 @@ TEST(TextIn, CopyPiecesEqualsReadingPieceByPiece) {
   }
 }
 
-TEST(LineEndOf, FirstLineEndDecides) {
-  ScratchDir dir;
-  const struct {
-    const char* data;
-    LineEnd expected;
-  } cases[] = {{"a\r\nb\n", LineEnd::crlf}, {"a\nb\r\n", LineEnd::lf}, {"\r\n", LineEnd::crlf},
-               {"a\r\r\n", LineEnd::crlf},  {"a\rb\n", LineEnd::lf},   {"", platform_line_end()},
-               {"abc", platform_line_end()}};
-  for (const auto& c : cases) {
-    write_file("f", c.data);
-    EXPECT_EQ(line_end_of("f"), c.expected) << c.data;
-  }
-  // The CR ends one read chunk, its LF begins the next.
-  write_file("f", std::string((1 << 14) - 1, 'a') + "\r\n");
-  EXPECT_EQ(line_end_of("f"), LineEnd::crlf);
-  write_file("f", std::string(1 << 14, 'a') + "\n\r\n");
-  EXPECT_EQ(line_end_of("f"), LineEnd::lf);
-  EXPECT_EQ(line_end_of("absent"), platform_line_end());
-}
-
 } // namespace
 } // namespace curvetext
