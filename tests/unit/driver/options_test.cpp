@@ -73,19 +73,5 @@ TEST(Options, EachOptionSetsItsValues) {
   }
 }
 
-// While the level is 3 or more every option is traced: its value, or the
-// whole option for z, s and unknown letters; /t0 ends the trace.
-TEST(Options, TraceShowsValueOrWholeOption) {
-  auto st = std::make_unique<RunState>();
-  ::testing::internal::CaptureStdout();
-  for (const char* a : {"/k9", "/t3", "/zabc", "/k9", "/t0", "/k9"})
-    opt(*st, a);
-  const std::string head = "# --- command line option ---------------\n";
-  const std::string tail = "#      iMode(1) iMode2(20) iMode3(20)\n";
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), head + "# --- (/3)\n" + tail + head +
-                                                          "# --- (/zabc)\n" + tail + head +
-                                                          "# --- (/9)\n" + tail);
-}
-
 } // namespace
 } // namespace curvetext
