@@ -31,6 +31,9 @@ struct CopyCase {
 TEST(Tcopy, CountsPiecesAndKeepsLineEnds) {
   const std::string line254(254, 'a');
   const std::string line253(253, 'b');
+  std::string many; // past the output buffer too
+  for (int i = 0; i < 150005; ++i)
+    many += "z\n";
   const CopyCase cases[] = {
       {"empty file", "", 0, ""},
       {"two lines", "ab\ncd\n", 2, "ab\ncd\n"},
@@ -45,6 +48,7 @@ TEST(Tcopy, CountsPiecesAndKeepsLineEnds) {
       {"first LF decides for CR LF", "a\r\nb\n", 2, "a\r\nb\r\n"},
       {"NUL bytes pass", std::string("a\0b\n", 4), 1, std::string("a\0b\n", 4)},
       {"CR at the very end", "ab\r", 1, "ab\r"},
+      {"stops after 150001 pieces", many, 150001, many.substr(0, 2 * 150001)},
   };
   for (const CopyCase& c : cases) {
     ScratchDir dir;

@@ -40,9 +40,9 @@ TEST(Scan, WhereTheCLibraryCannotTell) {
 }
 
 // Against the C library's own formatted input. Each input is copied into a
-// heap block with an 'x' behind it instead of a NUL: a read of the byte behind
-// the end would take "0" for the start of "0x" (and AddressSanitizer shows
-// any read further on).
+// heap block with a byte behind it that a read past the end would take in
+// (a digit, the x of "0x", a quote) instead of a NUL; AddressSanitizer shows
+// any read further on.
 int library_count(int n) { return n < 0 ? 0 : n; } // EOF: nothing stored
 
 // True when s holds a run of at least n hexadecimal digits.
@@ -88,10 +88,10 @@ bool same_double(const std::string& s, double ours, double lib) {
           std::fabs(std::fabs(ours) - std::fabs(lib)) <= std::numeric_limits<double>::denorm_min());
 }
 
-void compare_with_library(const std::string& s) {
+void compare_with_library(const std::string& s, char behind) {
   const std::unique_ptr<char[]> block(new char[s.size() + 1]);
   std::memcpy(block.get(), s.data(), s.size());
-  block[s.size()] = 'x';
+  block[s.size()] = behind;
   auto scan = [&] { return Scan(block.get(), s.size(), 0); };
   const char* in = s.c_str();
   SCOPED_TRACE("input \"" + s + "\"");
@@ -164,12 +164,13 @@ TEST(Scan, AgreesWithTheCLibrary) {
         "na", "+-1", "0x1a", "3.9", "2147483647", "2147483648", "-2147483648", "-2147483649",
         "99999999999999999999999", "1A", "0X1a", "0x0x5", "x5", "g", " ff ", "ffffffff", "80000000",
         "100000000", "-1", "-10", "-0x10", "-ffffffff", "-100000000", "+14"}) {
-    compare_with_library(hard);
+    for (char behind : {'x', '7', '"'})
+      compare_with_library(hard, behind);
     if (HasFatalFailure()) return;
   }
   std::mt19937 rng(20240601);
   for (int i = 0; i < 80000; ++i) {
-    compare_with_library(random_input(rng, i % 2 == 1));
+    compare_with_library(random_input(rng, i % 2 == 1), "x7\""[i % 3]);
     if (HasFatalFailure()) return;
   }
 }
