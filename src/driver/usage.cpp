@@ -48,17 +48,21 @@ constexpr const char* kUsage =
 
 } // namespace
 
+bool is_query(const char* arg) {
+  return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "/?") == 0 ||
+         std::strcmp(arg, "--version") == 0;
+}
+
 bool answer_query(char** argv) {
   if (argv[0] == nullptr) return false;
   for (char** a = argv + 1; *a != nullptr; ++a) {
-    if (std::strcmp(*a, "--help") == 0 || std::strcmp(*a, "/?") == 0) {
-      std::fputs(kUsage, stdout);
-      return true;
-    }
+    if (!is_query(*a)) continue;
     if (std::strcmp(*a, "--version") == 0) {
       std::printf("curvetext %s (%s)\n", CURVETEXT_VERSION, kPlatform);
-      return true;
+    } else {
+      std::fputs(kUsage, stdout);
     }
+    return true;
   }
   return false;
 }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "driver/driver.h"
+#include "driver/usage.h"
 #include "output_check.h"
 #include "state/run_state.h"
 
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // A question for a person at the console touches no file.
   for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "/?" || arg == "--version") {
+    if (curvetext::is_query(arg.c_str())) {
       if (slurp("QVC_TEMP.TXT") != input || std::ifstream("QVC_TEMP.104")) std::abort();
       return 0;
     }
