@@ -1,8 +1,6 @@
 #include "driver/driver.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "driver/options.h"
 #include "driver/usage.h"
@@ -25,38 +23,10 @@ constexpr std::uint32_t kLineLimit = 150000;
   throw RunAbort{status};
 }
 
-bool exists(const char* path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-}
-
-// The host may have written the name in lower case; take the file over
-// under the one name we use. A failed first rename (no such file, or a
-// leftover intermediate name where rename refuses to replace) changes
-// nothing.
-//
-// Every step is checked: a failed later step undoes the earlier ones, so
-// that the run never lays out another file. A run killed between the
-// renames leaves the file under an intermediate name; with no interface
-// file there, the chain is finished first.
-void normalise_name() {
-  const char* chain[] = {"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", kInterfaceFile};
-  int from = 0;
-  if (!exists(kInterfaceFile) && !exists(chain[0])) {
-    if (exists(chain[2]))
-      from = 2;
-    else if (exists(chain[1]))
-      from = 1;
-  }
-  if (std::rename(chain[from], chain[from + 1]) != 0) return;
-  for (int i = from + 1; i < 3; ++i) {
-    if (std::rename(chain[i], chain[i + 1]) != 0) {
-      for (int j = i; j > from; --j)
-        std::rename(chain[j], chain[j - 1]);
-      abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
-    }
-  }
-}
+// The host may have written the name in another letter case, and a run
+// killed in an earlier version's rename chain may have left the file under
+// an intermediate name.
+constexpr InterfaceNames kNames{"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", kInterfaceFile};
 
 void choose_layout(RunState& st, std::uint32_t qd_xmax) {
   const int lines = static_cast<int>(qd_xmax); // at most the line limit here
@@ -68,17 +38,6 @@ void choose_layout(RunState& st, std::uint32_t qd_xmax) {
     STR_ALONG_CEL(st, lines, 1);
   }
   // HP above 1.0 or NaN: no layout.
-}
-
-// Puts the complete output in place of the interface file in one step, so
-// that a failure leaves the interface file wholly the input. std::filesystem
-// replaces an existing target on every platform (std::rename refuses to on
-// Windows).
-bool replace_interface_file() {
-  if (!copy_mode(kInterfaceFile, kWorkCopy)) return false;
-  std::error_code ec;
-  std::filesystem::rename(kWorkCopy, kInterfaceFile, ec);
-  return !ec;
 }
 
 int run_steps(RunState& st, char** argv) {
@@ -94,7 +53,7 @@ int run_steps(RunState& st, char** argv) {
 
   DirectoryLock lock;
   if (!lock.take()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
-  normalise_name();
+  if (!take_over_name(kNames)) abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   LineEnd line_end = platform_line_end();
   const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);
   if (st.isTest == 2) std::printf("#  copyed to QVC_TEMP.104 \n");
@@ -130,7 +89,8 @@ int run_steps(RunState& st, char** argv) {
   st.fp.close();
   if (!st.fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
 
-  if (st.isTest == 0 && !replace_interface_file()) {
+  // The complete output replaces the interface file in one step.
+  if (st.isTest == 0 && !replace_file(kWorkCopy, kInterfaceFile)) {
     abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   }
   return 0;

@@ -189,7 +189,7 @@ TextOut::~TextOut() {
 
 bool TextOut::open(const char* path, LineEnd line_end, bool afresh) {
   if (file_ != nullptr) close();
-  file_ = afresh ? create_afresh(path) : std::fopen(path, "wb");
+  file_ = afresh ? create_afresh(path) : reopen_empty(path);
   line_end_ = line_end;
   error_ = false;
   len_ = 0;

@@ -83,8 +83,8 @@ public:
   TextOut& operator=(const TextOut&) = delete;
   ~TextOut();
 
-  // Creates or empties the file; `afresh` removes whatever has the name and
-  // creates a new file, following no link.
+  // Opens the file again, emptied and following no link; `afresh` removes
+  // whatever has the name and creates a new file in its place.
   bool open(const char* path, LineEnd line_end, bool afresh = false);
   bool is_open() const { return file_ != nullptr; }
 
