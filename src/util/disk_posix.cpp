@@ -44,10 +44,12 @@ bool take_over_name(const InterfaceNames& names) {
   const char* chain[] = {names.lower, names.first, names.second, names.own};
   int from = 0;
   if (!exists(names.own) && !exists(names.lower)) {
-    if (exists(names.second))
-      from = 2;
-    else if (exists(names.first))
+    // The first name is the fresher of the two when both are there: the
+    // second is then a leftover, which the chain replaces.
+    if (exists(names.first))
       from = 1;
+    else if (exists(names.second))
+      from = 2;
   }
   if (std::rename(chain[from], chain[from + 1]) != 0) return true; // nothing to take over
   for (int i = from + 1; i < 3; ++i) {
