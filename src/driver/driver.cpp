@@ -32,12 +32,13 @@ void choose_layout(RunState& st, std::uint32_t qd_xmax) {
   const int lines = static_cast<int>(qd_xmax); // at most the line limit here
   if (st.HP == -2.0) {
     STR_ALONG_C(st, lines, 1);
-  } else if (st.HP == 1.0) {
-    if (st.SK != st.EK) STR_ALONG_CIE(st, lines, 1); // NaN angles differ too
+  } else if (st.HP == 1.0 && st.SK != st.EK) { // NaN angles differ too
+    STR_ALONG_CIE(st, lines, 1);
   } else if (st.HP < 1.0) {
     STR_ALONG_CEL(st, lines, 1);
+  } else {
+    NO_LAYOUT(st); // HP above 1.0 or NaN, or an arc without extent
   }
-  // HP above 1.0 or NaN: no layout.
 }
 
 int run_steps(RunState& st, char** argv) {

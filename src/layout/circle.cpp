@@ -23,6 +23,26 @@ enum class Curve { circle, arc };
 // Positions looked at per pass: 0 to 50.
 constexpr int kLastPosition = 50;
 
+// How many bytes of a text longer than the bound the passes write: the
+// positions up to the bound, less a lead byte on the last one (its trail
+// byte lies past the bound, so the character is dropped whole), or up to
+// an unsupported character, where the passes end.
+int bytes_within_bound(const RunState& st) {
+  const auto* text = reinterpret_cast<const unsigned char*>(st.ChSTR);
+  bool lead_pending = false;
+  for (int i = 0; i <= kLastPosition; ++i) {
+    const int kind = __SHIFTJIS(text, i);
+    if (lead_pending) {
+      lead_pending = false;
+    } else if (kind == 2) {
+      return i;
+    } else if (kind == 1) {
+      lead_pending = true;
+    }
+  }
+  return lead_pending ? kLastPosition : kLastPosition + 1;
+}
+
 double degrees(const RunState& st, double angle) { return angle * 180.0 / st.PAI; }
 
 // The arc's middle angle in radians. An arc that passes through 0 degrees
@@ -101,7 +121,7 @@ int lay_out(RunState& st, Curve curve, int qv_line_cnt, int en) {
   // Bytes past the last position are dropped: say so, rather than hand the
   // host a shortened text as if it were whole.
   if (length > kLastPosition + 1) {
-    st.fpw.print("h# TEXT is too long: %d of %d bytes written \n", kLastPosition + 1, length);
+    st.fpw.print("h# TEXT is too long: %d of %d bytes written \n", bytes_within_bound(st), length);
   }
   st.fpw.print("cc1 \n");
   const double elen = (st.PAI + st.PAI) * st.CR;

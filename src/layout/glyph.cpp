@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "layout/layouts.h"
 #include "util/sjis.h"
 
 namespace curvetext {
@@ -33,6 +34,10 @@ int select_metrics(RunState& st) {
 double byte_advance(const RunState& st) { return (st.MOJI_zw + st.MOJI_zd) * 0.5; }
 
 void reject_curve(RunState& st) { st.fpw.print("h# NG curve \n"); }
+
+void NO_LAYOUT(RunState& st) {
+  if (__STRLEN(reinterpret_cast<const unsigned char*>(st.ChSTR)) > 0) reject_curve(st);
+}
 
 Step glyph_step(RunState& st, PairBuffer& pair, int i, const Placement& single,
                 const Placement& pair_at) {

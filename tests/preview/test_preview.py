@@ -37,6 +37,8 @@ def glyphs_drawn(svg, _):
         turn = [round(float(v), 6) for v in re.match(r"rotate\((\S+) (\S+) (\S+)\)", t.get("transform")).groups()]
         got = (t.get("class"), t.get("fill"), float(t.get("x")), float(t.get("y")), turn, t.get("font-size"), t.text)
         assert got == ("glyph " + ps, COLOUR[ps], x, -y, [round(-math.degrees(math.atan2(dy, dx)), 6), x, -y], "6", want), got
+        # The point: the middle of the em box's lower edge (outer) or upper edge (inner), the box 0.88 em above its baseline.
+        assert math.isclose(float(t.get("dy")), -0.12 * 6 if ps == "outer" else 0.88 * 6), t.get("dy")
 
 
 def on_curve(cls, cx, cy, r, a0=0.0, a1=360.0):
@@ -117,6 +119,11 @@ CASES = {
     "zero_radius_circle": (b"cn3\n" + TABLES + b"ci 0 0 0\n", b"h# NG curve\n", None, 0, "", [degenerate, has("message", "h# NG curve")]),
     "zero_radius_arc": (b"cn3\n" + TABLES + b"ci 0 0 0 20 160 1 0\n", b"", None, 0, "", [degenerate]),
     "no_extent_arc": (b"cn3\n" + TABLES + b"ci 0 0 10 90 90 1 0\n", b"", None, 0, "", [degenerate, has("legend", "curve: none")]),
+    # The records a run writes for a curve no layout takes and for a cut text reach the legend.
+    "no_layout_message": (b"cn3\n" + TABLES + b"ci 0 0 10 0 90 1.5 0\nch 0 0 1 0 \"AB\n", b"cn3\nh# NG curve \nlg14\n", None, 0, "",
+                          [degenerate, has("message", "h# NG curve")]),
+    "cut_text_message": (LONG, b"h# TEXT is too long: 50 of 244 bytes written \n" + ONE, None, 0, "",
+                         [has("message", "h# TEXT is too long: 50 of 244 bytes written"), lambda svg, _: len(texts(svg, "message")) == 1]),
     "not_finite_curve": (b"ci 0 0 inf 0 90 1 0\n", b"", None, 1, "not finite", [degenerate]),
 }
 for i, (args, said) in enumerate([([], "usage"), (["{d}/in", "{d}/out", "x"], "usage"), (["{d}/missing", "{d}/out"], "missing"),

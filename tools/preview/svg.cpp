@@ -397,6 +397,10 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
     s += "</text>\n</g>\n";
   }
 
+  // A glyph's point is the middle of its lower edge in the outer pass and of
+  // its upper edge in the inner pass: the inner curve lies one text height
+  // inside, so the feet of both texts stand on the curve itself. Along the
+  // text the point is the glyph's middle, as the layouts centre the text.
   s += "<g font-family=\"'Noto Sans Mono CJK JP', 'Noto Sans CJK JP', 'IPAGothic', "
        "'MS Gothic', monospace\" text-anchor=\"middle\">\n";
   for (const Glyph& g : out.glyphs) {
