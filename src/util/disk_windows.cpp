@@ -243,6 +243,10 @@ bool DirectoryLock::take() {
     if (GetLastError() != ERROR_ACCESS_DENIED || GetTickCount64() - start >= kHoldBoundMs)
       return false;
     const DWORD attrs = GetFileAttributesW(kLockFile);
+    // No such file, yet it may not be created: a folder where the run can
+    // write nothing, so there is nothing to keep a second run from. The
+    // work copy then fails with its own message.
+    if (attrs == kNoFile && GetLastError() == ERROR_FILE_NOT_FOUND) return true;
     if (attrs != kNoFile && (attrs & FILE_ATTRIBUTE_READONLY) != 0)
       SetFileAttributesW(kLockFile, FILE_ATTRIBUTE_HIDDEN);
     Sleep(8);
