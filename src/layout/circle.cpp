@@ -31,7 +31,7 @@ int bytes_within_bound(const RunState& st) {
   const auto* text = reinterpret_cast<const unsigned char*>(st.ChSTR);
   bool lead_pending = false;
   for (int i = 0; i <= kLastPosition; ++i) {
-    const int kind = __SHIFTJIS(text, i);
+    const int kind = SHIFTJIS(text, i);
     if (lead_pending) {
       lead_pending = false;
     } else if (kind == 2) {
@@ -92,7 +92,7 @@ void trace_entry(const RunState& st, Curve curve, int qv_line_cnt, int en) {
 void trace_outer_byte(const RunState& st, Curve curve, const PairBuffer& pair, int i, double a) {
   if (curve == Curve::circle) {
     std::printf("# all input j(%d) str[0](%2x)  str[1](%2x)\n",
-                __SHIFTJIS(reinterpret_cast<const unsigned char*>(st.ChSTR), i), pair.bytes[0],
+                SHIFTJIS(reinterpret_cast<const unsigned char*>(st.ChSTR), i), pair.bytes[0],
                 pair.bytes[1]);
     std::printf("# rad2=deg2(%.1f)\n", degrees(st, a));
   } else {

@@ -30,8 +30,8 @@ namespace {
 // this many steps: well within a second.
 constexpr int kMaxWalkSteps = 1 << 22;
 
-// The tilt of the ellipse: turns a point as __ROT does with the same angle,
-// bit for bit, but with the sine and cosine taken once for the whole call.
+// The tilt of the ellipse: turns a point counter-clockwise about the origin,
+// with the sine and cosine of the angle taken once for the whole layout.
 class Tilt {
 public:
   explicit Tilt(double a) : c_(std::cos(a)), s_(std::sin(a)) {}
@@ -235,7 +235,7 @@ bool outer_search(Layout& L, Walk& w) {
   while (w.radtb < L.two_pi) {
     if (!step_allowed(L, start)) return false;
     const double* t1 = ahead.next(w).t1;
-    sh += __PTDIST(w.t0, t1);
+    sh += PTDIST(w.t0, t1);
     step_to(L.tilt, w, t1, Going::search);
     if (sh > L.sh0) break;
     w.radtb += w.radtb0;
@@ -256,7 +256,7 @@ bool outer_placement(Layout& L, Walk& w) {
     if (w.radtb <= p.radtbe && p.i >= L.length) break;
     if (!step_allowed(L, start)) return false;
     const double* t1 = ahead.next(w).t1;
-    p.add(__PTDIST(w.t0, t1));
+    p.add(PTDIST(w.t0, t1));
     step_to(L.tilt, w, t1, Going::placement);
     // Halfway between two byte positions: where a double-byte glyph stands.
     if (p.pair_sum >= L.b) {
@@ -315,7 +315,7 @@ bool inner_search(Layout& L, Walk& w) {
     const StepAhead& step = ahead.next(w);
     const double* t1 = step.t1;
     const double* in1 = step.in1;
-    sh += __PTDIST(w.inner, in1);
+    sh += PTDIST(w.inner, in1);
     step_to(L.tilt, w, t1, Going::search);
     w.inner[0] = in1[0];
     w.inner[1] = in1[1];
@@ -347,7 +347,7 @@ void inner_placement(Layout& L, Walk& w) {
                    p.radtbe, w.radtb0, w.t0[0]);
       st.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
     }
-    p.add(__PTDIST(w.inner, in1));
+    p.add(PTDIST(w.inner, in1));
     step_to(L.tilt, w, t1, Going::placement);
     w.inner[0] = in1[0];
     w.inner[1] = in1[1];

@@ -22,7 +22,7 @@ int select_metrics(RunState& st) {
     st.MOJI_zw = st.MOJI_W[st.MOJIS];
     st.MOJI_zd = st.MOJI_D[st.MOJIS];
   }
-  const int length = __STRLEN(reinterpret_cast<const unsigned char*>(st.ChSTR));
+  const int length = STRLEN(reinterpret_cast<const unsigned char*>(st.ChSTR));
   if (length == 0) return 0;
   if (!known_kind) {
     st.fpw.print("h# NG text kind %d \n", st.MOJIS);
@@ -36,13 +36,13 @@ double byte_advance(const RunState& st) { return (st.MOJI_zw + st.MOJI_zd) * 0.5
 void reject_curve(RunState& st) { st.fpw.print("h# NG curve \n"); }
 
 void NO_LAYOUT(RunState& st) {
-  if (__STRLEN(reinterpret_cast<const unsigned char*>(st.ChSTR)) > 0) reject_curve(st);
+  if (STRLEN(reinterpret_cast<const unsigned char*>(st.ChSTR)) > 0) reject_curve(st);
 }
 
 Step glyph_step(RunState& st, PairBuffer& pair, int i, const Placement& single,
                 const Placement& pair_at) {
   const auto* text = reinterpret_cast<const unsigned char*>(st.ChSTR);
-  const int kind = __SHIFTJIS(text, i);
+  const int kind = SHIFTJIS(text, i);
   if (!pair.lead_pending()) {
     if (kind == 1) {
       pair.bytes[0] = text[i];

@@ -156,7 +156,7 @@ void line_record(RunState& st, const Record& r) {
 
 void curve_record(RunState& st, const Record& r) {
   // The count of blanks, not of values, decides the form.
-  if (__SPCNT(r.bytes + 2) == 3) {
+  if (SPCNT(r.bytes + 2) == 3) {
     r.from(3).lf(st.CX).blank().lf(st.CY).blank().lf(st.CR);
     st.HP = -2.0;
   } else {
@@ -362,8 +362,8 @@ int QV_PATTERN(RunState& st, std::uint32_t qd_xmax, std::uint32_t qd_limit) {
 
 void CHR_PRO(RunState& st, unsigned) {
   st.ChSTR[0] = '\0';
-  __STRCPY(reinterpret_cast<unsigned char*>(st.ChSTR),
-           reinterpret_cast<const unsigned char*>(st.ChSTR0));
+  STRCPY(reinterpret_cast<unsigned char*>(st.ChSTR),
+         reinterpret_cast<const unsigned char*>(st.ChSTR0));
   if (st.isTest == 2) st.fpw.print("# CHR_PRO  now \n");
 }
 

@@ -9,7 +9,7 @@ constexpr int kScanCap = 257;
 constexpr int kCopyCap = 250;
 } // namespace
 
-int __SPCNT(const char* s) {
+int SPCNT(const char* s) {
   int blanks = 0;
   for (int i = 0; i < kScanCap && s[i] != '\0'; ++i) {
     if (s[i] == ' ') ++blanks;
@@ -17,21 +17,21 @@ int __SPCNT(const char* s) {
   return blanks;
 }
 
-int __STRLEN(const unsigned char* s) {
+int STRLEN(const unsigned char* s) {
   int n = 0;
   while (n < kScanCap && s[n] != 0)
     ++n;
   return n;
 }
 
-int __SHIFTJIS(const unsigned char* s, int i) {
+int SHIFTJIS(const unsigned char* s, int i) {
   const unsigned char c = s[i];
   if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEA)) return 1;
   if (c >= 0xEB && c <= 0xFC) return 2;
   return 0;
 }
 
-void __STRCPY(unsigned char* dst, const unsigned char* src) {
+void STRCPY(unsigned char* dst, const unsigned char* src) {
   // The destination stays terminated after every byte; an empty line leaves
   // it untouched (callers that want an empty result clear it first).
   for (int i = 0; i < kCopyCap; ++i) {

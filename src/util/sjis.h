@@ -5,20 +5,24 @@
 
 namespace curvetext {
 
+// The byte-string routines were once named __SPCNT, __STRLEN, __SHIFTJIS and
+// __STRCPY: names reserved to the compiler, which some vendor headers define
+// as macros.
+
 // Number of blanks (0x20) up to the first NUL, looking at no more than 257
 // bytes.
-int __SPCNT(const char* s);
+int SPCNT(const char* s);
 
 // Position of the first NUL, or 257 when none of the first 257 bytes is NUL.
-int __STRLEN(const unsigned char* s);
+int STRLEN(const unsigned char* s);
 
 // Class of the byte at position i: 1 lead byte of a double-byte character,
 // 2 a lead byte we do not support, 0 a single-byte character.
-int __SHIFTJIS(const unsigned char* s, int i);
+int SHIFTJIS(const unsigned char* s, int i);
 
 // Copies src into dst up to its first NUL, CR or LF, at most 250 bytes,
 // leaving dst terminated after every byte copied. Writes nothing at all when
 // the first byte of src already ends the line.
-void __STRCPY(unsigned char* dst, const unsigned char* src);
+void STRCPY(unsigned char* dst, const unsigned char* src);
 
 } // namespace curvetext

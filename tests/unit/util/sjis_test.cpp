@@ -25,14 +25,14 @@ TEST(Sjis, SpcntAndStrlenLookAtNoMoreThan257Bytes) {
                {"a\n b\r", 1, 5},    // line ends neither count nor stop
                {" a\0 b"s, 1, 2},    {std::string(300, ' '), 257, 257}};
   for (const auto& c : cases) {
-    EXPECT_EQ(__SPCNT(c.text.c_str()), c.blanks) << c.text;
-    EXPECT_EQ(__STRLEN(bytes(c.text)), c.length) << c.text;
+    EXPECT_EQ(SPCNT(c.text.c_str()), c.blanks) << c.text;
+    EXPECT_EQ(STRLEN(bytes(c.text)), c.length) << c.text;
   }
   // 257 blanks and no NUL: the cap stops both right at the end.
   const auto block = std::make_unique<unsigned char[]>(257);
   std::memset(block.get(), ' ', 257);
-  EXPECT_EQ(__SPCNT(reinterpret_cast<const char*>(block.get())), 257);
-  EXPECT_EQ(__STRLEN(block.get()), 257);
+  EXPECT_EQ(SPCNT(reinterpret_cast<const char*>(block.get())), 257);
+  EXPECT_EQ(STRLEN(block.get()), 257);
 }
 
 TEST(Sjis, ShiftjisClassifiesOneByteAlone) {
@@ -43,8 +43,8 @@ TEST(Sjis, ShiftjisClassifiesOneByteAlone) {
                {0xDF, 0}, {0xE0, 1}, {0xEA, 1}, {0xEB, 2}, {0xFC, 2}, {0xFD, 0}, {0xFF, 0}};
   for (const auto& c : cases) {
     const unsigned char after_lead[] = {0x82, c.byte, 0x82};
-    EXPECT_EQ(__SHIFTJIS(after_lead, 1), c.kind) << int(c.byte);
-    EXPECT_EQ(__SHIFTJIS(&c.byte, 0), c.kind) << int(c.byte);
+    EXPECT_EQ(SHIFTJIS(after_lead, 1), c.kind) << int(c.byte);
+    EXPECT_EQ(SHIFTJIS(&c.byte, 0), c.kind) << int(c.byte);
   }
 }
 
@@ -65,12 +65,12 @@ TEST(Sjis, StrcpyCopiesOneLineOfAtMost250Bytes) {
     unsigned char dst[260];
     std::memset(dst, '#', sizeof dst);
     std::memcpy(dst, c.before.c_str(), c.before.size() + 1);
-    __STRCPY(dst, bytes(c.src));
+    STRCPY(dst, bytes(c.src));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(dst)), c.after);
   }
   // No more than 251 bytes written.
   const auto dst = std::make_unique<unsigned char[]>(251);
-  __STRCPY(dst.get(), bytes(std::string(400, 'q')));
+  STRCPY(dst.get(), bytes(std::string(400, 'q')));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(dst.get())), std::string(250, 'q'));
 }
 
