@@ -1,12 +1,14 @@
 #include "driver/driver.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "driver/options.h"
 #include "driver/usage.h"
 #include "layout/layouts.h"
 #include "reader/reader.h"
-#include "state/run_state.h"
+#include "state/trailer.h"
+#include "util/debug.h"
 #include "util/disk.h"
 #include "util/text_file.h"
 
@@ -28,70 +30,83 @@ constexpr std::uint32_t kLineLimit = 150000;
 // an intermediate name.
 constexpr InterfaceNames kNames{"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", kInterfaceFile};
 
-void choose_layout(RunState& st, std::uint32_t qd_xmax) {
+// The one layout the curve takes, or the word that none does.
+void choose_layout(const InterfaceData& in, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
   const int lines = static_cast<int>(qd_xmax); // at most the line limit here
-  if (st.HP == -2.0) {
-    STR_ALONG_C(st, lines, 1);
-  } else if (st.HP == 1.0 && st.SK != st.EK) { // NaN angles differ too
-    STR_ALONG_CIE(st, lines, 1);
-  } else if (st.HP < 1.0) {
-    STR_ALONG_CEL(st, lines, 1);
+  if (in.HP == -2.0) {
+    STR_ALONG_C(in, fpw, isTest, lines);
+  } else if (in.HP == 1.0 && in.SK != in.EK) { // NaN angles differ too
+    STR_ALONG_CIE(in, fpw, isTest, lines);
+  } else if (in.HP < 1.0) {
+    STR_ALONG_CEL(in, fpw, isTest, lines);
   } else {
-    NO_LAYOUT(st); // HP above 1.0 or NaN, or an arc without extent
+    NO_LAYOUT(in, fpw); // HP above 1.0 or NaN, or an arc without extent
   }
 }
 
-int run_steps(RunState& st, char** argv) {
-  if (answer_query(argv)) return 0;
-  st.PAI = 3.141592653589793;
-  if (argv[0] != nullptr) {
-    for (char** a = argv + 1; *a != nullptr; ++a) {
-      const char c = (*a)[0];
-      if (c == '-' || c == '/' || c == '$') opt(st, *a);
-    }
+// The options, from left to right: the debug level they leave.
+int read_options(char** argv) {
+  int isTest = kDebugOff;
+  if (argv[0] == nullptr) return isTest;
+  for (char** a = argv + 1; *a != nullptr; ++a) {
+    const char c = (*a)[0];
+    if (c == '-' || c == '/' || c == '$') opt(isTest, *a);
   }
-  if (st.isTest == 2) std::printf("\n\n#### debug #### Cmd-Option read\n");
+  return isTest;
+}
+
+// The work copy, emptied: it has served to count the lines and to prove
+// that both files can be opened. The over-limit record alone when the
+// interface file has too many lines.
+bool reopen_work_copy(TextOut& fpw, LineEnd line_end, std::uint32_t qd_xmax) {
+  if (!fpw.open(kWorkCopy, line_end)) abort_run("Cannot open file: %s \n", kWorkCopy, 1);
+  if (qd_xmax <= kLineLimit) return true;
+  // "he  <number of elements over>    MAX=150000" in Shift_JIS.
+  fpw.print("he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=%u\n",
+            static_cast<unsigned>(kLineLimit));
+  if (!fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
+  return false;
+}
+
+// The output: the reader's echoes, the layout's records, the closing trace
+// lines and the trailer.
+void write_output(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
+  const InterfaceData in = QV_PATTERN(fp, fpw, isTest, qd_xmax, kLineLimit);
+  choose_layout(in, fpw, isTest, qd_xmax);
+  if (isTest == kDebugPoints) {
+    const int lines = static_cast<int>(qd_xmax);
+    std::printf("# ------------------ main() Pattern1 end file closing ------------------ \n");
+    std::printf("# qd_xmax= %d stepcnt= %d Error(%d)\n", lines, in.stepcnt, 0);
+    fpw.print("# ------------------ main() Pattern1 end file closing ------------------ \n");
+    fpw.print("#    qd_xmax= %d stepcnt= %d \n", lines, in.stepcnt);
+  }
+  IniZokusei(in.captures, fpw);
+}
+
+// The run, with the two files it reads and writes.
+int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
+  if (answer_query(argv)) return 0;
+  const int isTest = read_options(argv);
+  if (isTest == kDebugTrace) std::printf("\n\n#### debug #### Cmd-Option read\n");
 
   DirectoryLock lock;
   if (!lock.take()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
   if (!take_over_name(kNames)) abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   LineEnd line_end = platform_line_end();
   const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);
-  if (st.isTest == 2) std::printf("#  copyed to QVC_TEMP.104 \n");
-
-  // Reopening empties the copy: it has served to count the lines and to
-  // prove that both files can be opened.
-  if (!st.fpw.open(kWorkCopy, line_end)) {
-    abort_run("Cannot open file: %s \n", kWorkCopy, 1);
-  }
-  if (qd_xmax > kLineLimit) {
-    // "he  <number of elements over>    MAX=150000" in Shift_JIS.
-    st.fpw.print("he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=%u\n",
-                 static_cast<unsigned>(kLineLimit));
-    if (!st.fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
-    return 1;
-  }
-  if (!st.fp.open(kInterfaceFile)) {
-    st.fpw.close();
+  if (isTest == kDebugTrace) std::printf("#  copyed to QVC_TEMP.104 \n");
+  if (!reopen_work_copy(fpw, line_end, qd_xmax)) return 1;
+  if (!fp.open(kInterfaceFile)) {
+    fpw.close();
     abort_run("Cannot open file: %s \n", kInterfaceFile, 1);
   }
 
-  QV_PATTERN(st, qd_xmax, kLineLimit);
-  choose_layout(st, qd_xmax);
-
-  if (st.isTest == 3) {
-    std::printf("# ------------------ main() Pattern1 end file closing ------------------ \n");
-    std::printf("# qd_xmax= %d stepcnt= %d Error(%d)\n", static_cast<int>(qd_xmax), st.stepcnt, 0);
-    st.fpw.print("# ------------------ main() Pattern1 end file closing ------------------ \n");
-    st.fpw.print("#    qd_xmax= %d stepcnt= %d \n", static_cast<int>(qd_xmax), st.stepcnt);
-  }
-  IniZokusei(st);
-
-  st.fp.close();
-  if (!st.fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
+  write_output(fp, fpw, isTest, qd_xmax);
+  fp.close();
+  if (!fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
 
   // The complete output replaces the interface file in one step.
-  if (st.isTest == 0 && !replace_file(kWorkCopy, kInterfaceFile)) {
+  if (isTest == kDebugOff && !replace_file(kWorkCopy, kInterfaceFile)) {
     abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   }
   return 0;
@@ -116,9 +131,15 @@ std::uint32_t Tcopy(const char* from, const char* to, LineEnd* line_end) {
   return count;
 }
 
-int run(RunState& st, char** argv) {
+int run(char** argv) {
+  // The two files' buffers are large: off the stack.
+  struct Files {
+    TextIn fp;   // the interface file, for the reader
+    TextOut fpw; // the work copy: every output record goes here
+  };
+  const auto files = std::make_unique<Files>();
   try {
-    return run_steps(st, argv);
+    return run_steps(files->fp, files->fpw, argv);
   } catch (const RunAbort& abort) {
     return abort.status;
   }

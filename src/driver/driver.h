@@ -8,8 +8,6 @@
 
 namespace curvetext {
 
-struct RunState;
-
 // A run that must end at once, with this process exit status. Thrown after
 // the message has been written to standard error; only run() catches it.
 struct RunAbort {
@@ -23,6 +21,6 @@ struct RunAbort {
 std::uint32_t Tcopy(const char* from, const char* to, LineEnd* line_end = nullptr);
 
 // One whole run in the current directory; returns the exit status.
-int run(RunState& st, char** argv);
+int run(char** argv);
 
 } // namespace curvetext

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "driver/driver.h"
-#include "state/run_state.h"
 #include "util/disk.h"
 
 #if defined(_WIN32)
@@ -18,7 +17,5 @@ int main(int, char** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
   curvetext::prepare_process();
-  // The state is large (stream buffers): keep it off the stack.
-  static curvetext::RunState st;
-  return curvetext::run(st, argv);
+  return curvetext::run(argv);
 }

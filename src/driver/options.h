@@ -4,13 +4,9 @@
 
 namespace curvetext {
 
-struct RunState;
-
-// Handles one option argument, prefix included. Never ends the run.
-void opt(RunState& st, const char* arg);
-
-// Copies at most 255 characters of src into the 256-byte dst, always
-// leaving it terminated.
-void OPT_STRCPY(char* dst, const char* src);
+// Handles one option argument, prefix included: sets the debug level
+// `isTest`, complains of an unknown letter on standard error, traces the
+// option from debug level 3 on. Never ends the run.
+void opt(int& isTest, const char* arg);
 
 } // namespace curvetext

@@ -12,6 +12,8 @@
 
 #include "layout/glyph.h"
 #include "layout/layouts.h"
+#include "util/debug.h"
+#include "util/geometry.h"
 #include "util/sjis.h"
 
 namespace curvetext {
@@ -27,8 +29,8 @@ constexpr int kLastPosition = 50;
 // positions up to the bound, less a lead byte on the last one (its trail
 // byte lies past the bound, so the character is dropped whole), or up to
 // an unsupported character, where the passes end.
-int bytes_within_bound(const RunState& st) {
-  const auto* text = reinterpret_cast<const unsigned char*>(st.ChSTR);
+int bytes_within_bound(const LayoutJob& job) {
+  const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
   bool lead_pending = false;
   for (int i = 0; i <= kLastPosition; ++i) {
     const int kind = SHIFTJIS(text, i);
@@ -43,77 +45,78 @@ int bytes_within_bound(const RunState& st) {
   return lead_pending ? kLastPosition : kLastPosition + 1;
 }
 
-double degrees(const RunState& st, double angle) { return angle * 180.0 / st.PAI; }
+double degrees(double angle) { return angle * 180.0 / PAI; }
 
 // The arc's middle angle in radians. An arc that passes through 0 degrees
 // (EK below SK) starts one turn earlier.
-double middle_angle(const RunState& st) {
-  const double sk = st.EK < st.SK ? st.SK - 360.0 : st.SK;
-  return ((sk + st.EK) * 0.5 * st.PAI) / 180.0;
+double middle_angle(const LayoutJob& job) {
+  const double sk = job.in.EK < job.in.SK ? job.in.SK - 360.0 : job.in.SK;
+  return ((sk + job.in.EK) * 0.5 * PAI) / 180.0;
 }
 
 // A glyph at angle a on the circle itself, pointing along the clockwise
 // tangent.
-Placement outer_at(const RunState& st, double a) {
-  const double t = a - st.PAI * 0.5;
-  return {st.CX + st.CR * std::cos(a), st.CY + st.CR * std::sin(a), 3.0 * std::cos(t),
-          3.0 * std::sin(t)};
+Placement outer_at(const LayoutJob& job, double a) {
+  const double t = a - PAI * 0.5;
+  return {job.in.CX + job.in.CR * std::cos(a), job.in.CY + job.in.CR * std::sin(a),
+          3.0 * std::cos(t), 3.0 * std::sin(t)};
 }
 
 // A glyph at angle a on the circle of radius r, pointing along the
 // counter-clockwise tangent.
-Placement inner_at(const RunState& st, double r, double a) {
-  const double t = a + st.PAI * 0.5;
-  return {st.CX + r * std::cos(a), st.CY + r * std::sin(a), 3.0 * std::cos(t), 3.0 * std::sin(t)};
+Placement inner_at(const LayoutJob& job, double r, double a) {
+  const double t = a + PAI * 0.5;
+  return {job.in.CX + r * std::cos(a), job.in.CY + r * std::sin(a), 3.0 * std::cos(t),
+          3.0 * std::sin(t)};
 }
 
 // Inputs from which no record could be computed: a zero divisor in either
 // angular step, or a number that is not a number.
-bool degenerate(const RunState& st, Curve curve) {
-  const double values[] = {st.CX, st.CY, st.CR, st.MOJI_zw, st.MOJI_zh, st.MOJI_zd};
+bool degenerate(const LayoutJob& job, Curve curve) {
+  const double values[] = {job.in.CX, job.in.CY, job.in.CR, job.MOJI_zw, job.MOJI_zh, job.MOJI_zd};
   for (const double v : values) {
     if (!std::isfinite(v)) return true;
   }
-  if (curve == Curve::arc && (!std::isfinite(st.SK) || !std::isfinite(st.EK))) return true;
-  return st.CR == 0.0 || st.CR == st.MOJI_zh;
+  if (curve == Curve::arc && (!std::isfinite(job.in.SK) || !std::isfinite(job.in.EK))) return true;
+  return job.in.CR == 0.0 || job.in.CR == job.MOJI_zh;
 }
 
-void trace_entry(const RunState& st, Curve curve, int qv_line_cnt, int en) {
+void trace_entry(const LayoutJob& job, Curve curve, int qv_line_cnt) {
   std::printf(curve == Curve::circle ? "\n# STR_ALONG_C() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n"
                                      : "\n# STR_ALONG_CIE() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n",
-              qv_line_cnt, st.iCi_cnt);
-  std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", st.CX, st.CY,
-              st.CR, st.SK, st.EK, st.HP, st.JK);
-  std::printf("#  en(%d)\n", en);
+              qv_line_cnt, job.in.iCi_cnt);
+  std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", job.in.CX,
+              job.in.CY, job.in.CR, job.in.SK, job.in.EK, job.in.HP, job.in.JK);
+  std::printf("#  en(1)\n");
 }
 
 // Trace lines of one outer-pass byte that was held or written; `a` is the
 // angle of its position.
-void trace_outer_byte(const RunState& st, Curve curve, const PairBuffer& pair, int i, double a) {
+void trace_outer_byte(const LayoutJob& job, Curve curve, const PairBuffer& pair, int i, double a) {
   if (curve == Curve::circle) {
     std::printf("# all input j(%d) str[0](%2x)  str[1](%2x)\n",
-                SHIFTJIS(reinterpret_cast<const unsigned char*>(st.ChSTR), i), pair.bytes[0],
+                SHIFTJIS(reinterpret_cast<const unsigned char*>(job.in.ChSTR), i), pair.bytes[0],
                 pair.bytes[1]);
-    std::printf("# rad2=deg2(%.1f)\n", degrees(st, a));
+    std::printf("# rad2=deg2(%.1f)\n", degrees(a));
   } else {
-    std::printf("# deg2(%.1f)\n", degrees(st, a));
+    std::printf("# deg2(%.1f)\n", degrees(a));
   }
 }
 
-int lay_out(RunState& st, Curve curve, int qv_line_cnt, int en) {
-  const bool trace = st.isTest == 2;
-  if (trace) trace_entry(st, curve, qv_line_cnt, en);
+void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
+  const bool trace = job.isTest == kDebugTrace;
+  if (trace) trace_entry(job, curve, qv_line_cnt);
 
-  const int length = select_metrics(st);
-  if (length == 0) return 0;
-  if (degenerate(st, curve)) {
-    reject_curve(st);
-    return 0;
+  const int length = select_metrics(job);
+  if (length == 0) return;
+  if (degenerate(job, curve)) {
+    reject_curve(job.fpw);
+    return;
   }
-  const auto* text = reinterpret_cast<const unsigned char*>(st.ChSTR);
-  const double b = byte_advance(st);
-  const double pitch = st.MOJI_zw + st.MOJI_zd;
-  const double mlen = (pitch * (length - 1) + st.MOJI_zw) * 0.5;
+  const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
+  const double b = byte_advance(job);
+  const double pitch = job.MOJI_zw + job.MOJI_zd;
+  const double mlen = (pitch * (length - 1) + job.MOJI_zw) * 0.5;
   const double half_count = (length - 1) * 0.5;
   // Centring uses the full length even when the text runs past the last
   // position written.
@@ -121,18 +124,19 @@ int lay_out(RunState& st, Curve curve, int qv_line_cnt, int en) {
   // Bytes past the last position are dropped: say so, rather than hand the
   // host a shortened text as if it were whole.
   if (length > kLastPosition + 1) {
-    st.fpw.print("h# TEXT is too long: %d of %d bytes written \n", bytes_within_bound(st), length);
+    job.fpw.print("h# TEXT is too long: %d of %d bytes written \n", bytes_within_bound(job),
+                  length);
   }
-  st.fpw.print("cc1 \n");
-  const double elen = (st.PAI + st.PAI) * st.CR;
-  const double s = ((st.PAI + st.PAI) * b) / elen;
+  job.fpw.print("cc1 \n");
+  const double elen = (PAI + PAI) * job.in.CR;
+  const double s = ((PAI + PAI) * b) / elen;
   const double h = half_count * s;
-  double a = (curve == Curve::circle ? st.PAI * 0.5 : middle_angle(st)) + h;
+  double a = (curve == Curve::circle ? PAI * 0.5 : middle_angle(job)) + h;
   if (trace) {
-    std::printf("# CR(%.1f) --- elen(%.1f)  1ch(%.1f + %.1f)/2 = (%.1f)deg--- \n", st.CR, elen,
-                st.MOJI_zw, st.MOJI_zd, degrees(st, s));
+    std::printf("# CR(%.1f) --- elen(%.1f)  1ch(%.1f + %.1f)/2 = (%.1f)deg--- \n", job.in.CR, elen,
+                job.MOJI_zw, job.MOJI_zd, degrees(s));
     std::printf("# str(%s)(%d)(%.1f) str-center=a(%.1f)   deg2(%.1f) = 90deg + deg1(%.1f)\n",
-                st.ChSTR, length, mlen, mlen * 0.5, degrees(st, a), degrees(st, h));
+                job.in.ChSTR, length, mlen, mlen * 0.5, degrees(a), degrees(h));
   }
 
   PairBuffer pair;
@@ -142,36 +146,37 @@ int lay_out(RunState& st, Curve curve, int qv_line_cnt, int en) {
     if (trace && curve == Curve::circle && pair.lead_pending()) {
       std::printf("#     2byte OUTPUT str[0](%2x)  str[1](%2x)\n", pair.bytes[0], text[i]);
     }
-    const Step step = glyph_step(st, pair, i, outer_at(st, a), outer_at(st, a + s * 0.5));
-    if (step == Step::broken) return 0;
+    const Step step = glyph_step(job, pair, i, outer_at(job, a), outer_at(job, a + s * 0.5));
+    if (step == Step::broken) return;
     if (step == Step::rejected) break;
-    if (trace) trace_outer_byte(st, curve, pair, i, a);
+    if (trace) trace_outer_byte(job, curve, pair, i, a);
     a = a - s;
   }
 
-  st.fpw.print("cc7 \n");
-  const double r = st.CR - st.MOJI_zh;
-  const double s2 = (b * (st.PAI + st.PAI)) / ((st.CR - st.MOJI_zh) * (st.PAI + st.PAI));
-  a = (curve == Curve::circle ? st.PAI * 1.5 : middle_angle(st)) - half_count * s2;
-  if (st.isTest == 1) st.fpw.print("## len(%d) mlen(%.1f)\n", length, mlen);
+  job.fpw.print("cc7 \n");
+  const double r = job.in.CR - job.MOJI_zh;
+  const double s2 = (b * (PAI + PAI)) / ((job.in.CR - job.MOJI_zh) * (PAI + PAI));
+  a = (curve == Curve::circle ? PAI * 1.5 : middle_angle(job)) - half_count * s2;
+  if (job.isTest == kDebugLength) job.fpw.print("## len(%d) mlen(%.1f)\n", length, mlen);
 
   pair.clear();
   for (int i = 0; i <= kLastPosition && i < length; ++i) {
-    const Step step = glyph_step(st, pair, i, inner_at(st, r, a), inner_at(st, r, a - s2 * 0.5));
-    if (step == Step::broken || step == Step::rejected) return 0;
+    const Step step = glyph_step(job, pair, i, inner_at(job, r, a), inner_at(job, r, a - s2 * 0.5));
+    if (step == Step::broken || step == Step::rejected) return;
     a = a + s2;
   }
-  return 0;
 }
 
 } // namespace
 
-int STR_ALONG_C(RunState& st, int qv_line_cnt, int en) {
-  return lay_out(st, Curve::circle, qv_line_cnt, en);
+void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
+  LayoutJob job{in, fpw, isTest};
+  lay_out(job, Curve::circle, qv_line_cnt);
 }
 
-int STR_ALONG_CIE(RunState& st, int qv_line_cnt, int en) {
-  return lay_out(st, Curve::arc, qv_line_cnt, en);
+void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
+  LayoutJob job{in, fpw, isTest};
+  lay_out(job, Curve::arc, qv_line_cnt);
 }
 
 } // namespace curvetext

@@ -14,6 +14,7 @@
 
 #include "layout/glyph.h"
 #include "layout/layouts.h"
+#include "util/debug.h"
 #include "util/geometry.h"
 
 namespace curvetext {
@@ -49,7 +50,7 @@ private:
 
 // What stays fixed for the whole call.
 struct Layout {
-  RunState& st;
+  LayoutJob& job;
   int length;
   double b;      // byte advance
   double elen;   // circumference of the circle of radius CR
@@ -124,21 +125,21 @@ void step_to(const Tilt& tilt, Walk& w, const double* t1, Going going) {
 }
 
 // The outer pass runs over the top point, counter-clockwise as radtb grows.
-void outer_point(const RunState& st, double radtb, double* out) {
-  out[0] = -st.CR * std::sin(radtb);
-  out[1] = st.CR * std::cos(radtb) * st.HP;
+void outer_point(const LayoutJob& job, double radtb, double* out) {
+  out[0] = -job.in.CR * std::sin(radtb);
+  out[1] = job.in.CR * std::cos(radtb) * job.in.HP;
 }
 
 // The inner pass runs over the bottom point, clockwise as radtb grows.
-void inner_point(const RunState& st, double radtb, double* out) {
-  out[0] = -st.CR * std::sin(radtb);
-  out[1] = -st.CR * std::cos(radtb) * st.HP;
+void inner_point(const LayoutJob& job, double radtb, double* out) {
+  out[0] = -job.in.CR * std::sin(radtb);
+  out[1] = -job.in.CR * std::cos(radtb) * job.in.HP;
 }
 
 // The curve point t moved by the text height to the left of the direction a.
-void move_inside(const RunState& st, const double* t, double a, double* out) {
-  out[0] = t[0] - st.MOJI_zh * std::sin(a);
-  out[1] = t[1] + st.MOJI_zh * std::cos(a);
+void move_inside(const LayoutJob& job, const double* t, double a, double* out) {
+  out[0] = t[0] - job.MOJI_zh * std::sin(a);
+  out[1] = t[1] + job.MOJI_zh * std::cos(a);
 }
 
 // One step of a walk, computed ahead of it.
@@ -156,7 +157,8 @@ struct StepAhead {
 // same bits; steps past the walk's end are computed and never used.
 class Lookahead {
 public:
-  Lookahead(const RunState& st, Curve curve, Going going) : st_(st), curve_(curve), going_(going) {}
+  Lookahead(const LayoutJob& job, Curve curve, Going going)
+      : job_(job), curve_(curve), going_(going) {}
 
   // The step at w.radtb, where the walk has come to. The walk must have
   // moved on by exactly one radtb0 since the last step, and stepped onto its
@@ -179,10 +181,10 @@ private:
     }
     if (curve_ == Curve::outer) {
       for (int k = 0; k < kBatch; ++k)
-        outer_point(st_, steps_[k].radtb, steps_[k].t1);
+        outer_point(job_, steps_[k].radtb, steps_[k].t1);
     } else {
       for (int k = 0; k < kBatch; ++k)
-        inner_point(st_, steps_[k].radtb, steps_[k].t1);
+        inner_point(job_, steps_[k].radtb, steps_[k].t1);
       double a[kBatch];
       for (int k = 0; k < kBatch; ++k) {
         const double* t0 = k == 0 ? w.t0 : steps_[k - 1].t1;
@@ -193,27 +195,27 @@ private:
                                        : std::atan2(t1[1] - t0[1], t1[0] - t0[0]);
       }
       for (int k = 0; k < kBatch; ++k)
-        move_inside(st_, steps_[k].t1, a[k], steps_[k].in1);
+        move_inside(job_, steps_[k].t1, a[k], steps_[k].in1);
     }
     at_ = 0;
   }
 
-  const RunState& st_;
+  const LayoutJob& job_;
   const Curve curve_;
   const Going going_;
   StepAhead steps_[kBatch] = {};
   int at_ = kBatch;
 };
 
-Placement at(const RunState& st, const double* p, const double* v) {
-  return {st.CX + p[0], st.CY + p[1], v[0], v[1]};
+Placement at(const LayoutJob& job, const double* p, const double* v) {
+  return {job.in.CX + p[0], job.in.CY + p[1], v[0], v[1]};
 }
 
 // Counts a step of the walk that began at step `start`. A walk past the
 // step bound is given up: the curve is rejected and false returned.
 bool step_allowed(Layout& L, long long start) {
   if (++L.steps - start <= kMaxWalkSteps) return true;
-  reject_curve(L.st);
+  reject_curve(L.job.fpw);
   return false;
 }
 
@@ -223,14 +225,14 @@ bool goes_on(Step s) { return s == Step::written || s == Step::held; }
 // Outer pass, first byte position: from the top point leftwards until the
 // summed length passes sh0. False when the layout ends.
 bool outer_search(Layout& L, Walk& w) {
-  const RunState& st = L.st;
+  const LayoutJob& job = L.job;
   w.t0[0] = 0.0;
-  w.t0[1] = st.CR * st.HP + 0;
+  w.t0[1] = job.in.CR * job.in.HP + 0;
   L.tilt.turn(w.t0, w.tilted);
   L.pair.clear();
   w.radtb = 0.0;
   double sh = 0.0;
-  Lookahead ahead(st, Curve::outer, Going::search);
+  Lookahead ahead(job, Curve::outer, Going::search);
   const long long start = L.steps;
   while (w.radtb < L.two_pi) {
     if (!step_allowed(L, start)) return false;
@@ -240,16 +242,16 @@ bool outer_search(Layout& L, Walk& w) {
     if (sh > L.sh0) break;
     w.radtb += w.radtb0;
   }
-  const Placement glyph = at(st, w.tilted, w.vec);
-  return goes_on(glyph_step(L.st, L.pair, 0, glyph, glyph));
+  const Placement glyph = at(job, w.tilted, w.vec);
+  return goes_on(glyph_step(L.job, L.pair, 0, glyph, glyph));
 }
 
 // Outer pass, the other bytes: back rightwards from the first position.
 // False when the layout ends; a rejected byte ends only this walk.
 bool outer_placement(Layout& L, Walk& w) {
-  RunState& st = L.st;
+  LayoutJob& job = L.job;
   Placing p(L, w);
-  Lookahead ahead(st, Curve::outer, Going::placement);
+  Lookahead ahead(job, Curve::outer, Going::placement);
   const long long start = L.steps;
   for (;;) {
     // Only a one-byte text can be done here; a longer one ends by its bytes.
@@ -271,7 +273,7 @@ bool outer_placement(Layout& L, Walk& w) {
       // become a glyph (a first step longer than the advance gets here).
       if (p.i >= L.length) break;
       const Step s =
-          glyph_step(st, L.pair, p.i, at(st, w.tilted, w.vec), at(st, p.pair_point, p.pair_vec));
+          glyph_step(job, L.pair, p.i, at(job, w.tilted, w.vec), at(job, p.pair_point, p.pair_vec));
       if (s == Step::broken) return false;
       if (s == Step::rejected) break;
       p.i += 1;
@@ -281,13 +283,12 @@ bool outer_placement(Layout& L, Walk& w) {
     if (p.sh >= p.two_sh0) break;
     w.radtb -= w.radtb0;
   }
-  if (st.isTest == 2) {
-    st.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, p.radtbe, p.sh,
-                 p.two_sh0);
+  if (job.isTest == kDebugTrace) {
+    job.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, p.radtbe, p.sh,
+                  p.two_sh0);
     std::printf("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, p.sh,
                 w.radtb0, L.rad0, L.elen, L.b);
-    std::printf("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / st.PAI,
-                w.radtb0 * 180 / st.PAI);
+    std::printf("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / PAI, w.radtb0 * 180 / PAI);
   }
   return true;
 }
@@ -295,20 +296,20 @@ bool outer_placement(Layout& L, Walk& w) {
 // Inner pass, first byte position: from one step off the bottom point
 // leftwards, measured along the inner curve. False when the layout ends.
 bool inner_search(Layout& L, Walk& w) {
-  RunState& st = L.st;
-  const double pai = st.PAI;
+  LayoutJob& job = L.job;
+  const double pai = PAI;
   // Recomputed rather than reused: the same value, kept as the host's own
   // records were computed.
-  w.radtb0 = ((L.b * (pai + pai)) / ((pai + pai) * st.CR)) * 0.05;
+  w.radtb0 = ((L.b * (pai + pai)) / ((pai + pai) * job.in.CR)) * 0.05;
   w.radtb = w.radtb0 + 0;
   w.t0[0] = 0.0;
-  w.t0[1] = 0 - st.CR * st.HP;
+  w.t0[1] = 0 - job.in.CR * job.in.HP;
   L.tilt.turn(w.t0, w.tilted);
   double sh = 0.0;
   L.pair.clear();
   w.inner[0] = 0.0;
-  w.inner[1] = (0 - st.CR * st.HP) + st.MOJI_zh;
-  Lookahead ahead(st, Curve::inner, Going::search);
+  w.inner[1] = (0 - job.in.CR * job.in.HP) + job.MOJI_zh;
+  Lookahead ahead(job, Curve::inner, Going::search);
   const long long start = L.steps;
   while (w.radtb < L.two_pi) {
     if (!step_allowed(L, start)) return false;
@@ -324,17 +325,17 @@ bool inner_search(Layout& L, Walk& w) {
   }
   double point[2];
   L.tilt.turn(w.inner, point);
-  const Placement glyph = at(st, point, w.vec);
-  if (!goes_on(glyph_step(st, L.pair, 0, glyph, glyph))) return false;
+  const Placement glyph = at(job, point, w.vec);
+  if (!goes_on(glyph_step(job, L.pair, 0, glyph, glyph))) return false;
   return L.length > 1;
 }
 
 // Inner pass, the other bytes: back rightwards along the inner curve until
 // the bytes, the summed length or radtbe run out.
 void inner_placement(Layout& L, Walk& w) {
-  RunState& st = L.st;
+  LayoutJob& job = L.job;
   Placing p(L, w);
-  Lookahead ahead(st, Curve::inner, Going::placement);
+  Lookahead ahead(job, Curve::inner, Going::placement);
   const long long start = L.steps;
   for (;;) {
     if (w.radtb <= p.radtbe) return;
@@ -342,10 +343,10 @@ void inner_placement(Layout& L, Walk& w) {
     const StepAhead& step = ahead.next(w);
     const double* t1 = step.t1;
     const double* in1 = step.in1;
-    if (st.isTest == 2) {
-      st.fpw.print("# b(%.2f) radtb(%.8f) radtbe(%.8f) radtb0(%.8f) t0(%.8f)\n", L.b, w.radtb,
-                   p.radtbe, w.radtb0, w.t0[0]);
-      st.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
+    if (job.isTest == kDebugTrace) {
+      job.fpw.print("# b(%.2f) radtb(%.8f) radtbe(%.8f) radtb0(%.8f) t0(%.8f)\n", L.b, w.radtb,
+                    p.radtbe, w.radtb0, w.t0[0]);
+      job.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
     }
     p.add(PTDIST(w.inner, in1));
     step_to(L.tilt, w, t1, Going::placement);
@@ -362,7 +363,7 @@ void inner_placement(Layout& L, Walk& w) {
       double point[2];
       L.tilt.turn(w.inner, point);
       const Step s =
-          glyph_step(st, L.pair, p.i, at(st, point, w.vec), at(st, p.pair_point, p.pair_vec));
+          glyph_step(job, L.pair, p.i, at(job, point, w.vec), at(job, p.pair_point, p.pair_vec));
       if (!goes_on(s)) return;
       p.i += 1;
       if (p.i >= L.length) return;
@@ -376,50 +377,51 @@ void inner_placement(Layout& L, Walk& w) {
 // The four walks; each ends the layout early when it must.
 void walk(Layout& L, Walk& w) {
   if (!outer_search(L, w) || !outer_placement(L, w)) return;
-  L.st.fpw.print("cc7 \n");
+  L.job.fpw.print("cc7 \n");
   if (!inner_search(L, w)) return;
   inner_placement(L, w);
 }
 
 } // namespace
 
-int STR_ALONG_CEL(RunState& st, int qv_line_cnt, int) {
-  if (st.isTest == 2) {
+long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
+  LayoutJob job{in, fpw, isTest};
+  if (job.isTest == kDebugTrace) {
     std::printf("\n# STR_ALONG__CEL() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n", qv_line_cnt,
-                st.iCi_cnt);
-    std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", st.CX, st.CY,
-                st.CR, st.SK, st.EK, st.HP, st.JK);
+                job.in.iCi_cnt);
+    std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", job.in.CX,
+                job.in.CY, job.in.CR, job.in.SK, job.in.EK, job.in.HP, job.in.JK);
   }
-  const int length = select_metrics(st);
-  if (length == 0) return 0;
+  const int length = select_metrics(job);
+  if (length == 0) return 0; // no walk
 
-  const double b = byte_advance(st);
-  const double elen = st.CR * (st.PAI + st.PAI);
-  const double rad0 = ((st.PAI + st.PAI) * b) / elen;
+  const double b = byte_advance(job);
+  const double elen = job.in.CR * (PAI + PAI);
+  const double rad0 = ((PAI + PAI) * b) / elen;
   const double sh0 = 0.5 * (length - 1) * b;
   const double radtb0 = rad0 * 0.05;
 
   // Input no walk can measure: a step of zero, or of a full turn or more,
   // never ends or never moves, and non-finite values would reach the records.
-  const bool finite = std::isfinite(st.CX) && std::isfinite(st.CY) && std::isfinite(st.CR) &&
-                      std::isfinite(st.HP) && std::isfinite(st.JK) && std::isfinite(st.MOJI_zw) &&
-                      std::isfinite(st.MOJI_zh) && std::isfinite(st.MOJI_zd);
-  if (!finite || !(st.CR > 0.0) || !(b > 0.0) || !(radtb0 > 0.0) || !(radtb0 < st.PAI + st.PAI)) {
-    reject_curve(st);
+  const bool finite = std::isfinite(job.in.CX) && std::isfinite(job.in.CY) &&
+                      std::isfinite(job.in.CR) && std::isfinite(job.in.HP) &&
+                      std::isfinite(job.in.JK) && std::isfinite(job.MOJI_zw) &&
+                      std::isfinite(job.MOJI_zh) && std::isfinite(job.MOJI_zd);
+  if (!finite || !(job.in.CR > 0.0) || !(b > 0.0) || !(radtb0 > 0.0) || !(radtb0 < PAI + PAI)) {
+    reject_curve(job.fpw);
     return 0;
   }
 
-  if (st.CR < 2 * st.MOJI_zw) st.fpw.print("h# ELLIPSE is too small \n");
-  st.fpw.print("cc1 \n");
+  if (job.in.CR < 2 * job.MOJI_zw) job.fpw.print("h# ELLIPSE is too small \n");
+  job.fpw.print("cc1 \n");
 
   Layout L{
-      st, length, b, elen, rad0, sh0, st.PAI + st.PAI, Tilt(st.JK * st.PAI / 180), PairBuffer{},
+      job, length, b, elen, rad0, sh0, PAI + PAI, Tilt(job.in.JK * PAI / 180), PairBuffer{},
   };
   Walk w;
   w.radtb0 = radtb0;
   walk(L, w);
-  st.walk_steps = L.steps;
-  return 0;
+  return L.steps;
 }
 
 } // namespace curvetext

@@ -15,33 +15,35 @@ bool finite(const Placement& p) {
 
 } // namespace
 
-int select_metrics(RunState& st) {
-  const bool known_kind = st.MOJIS >= 0 && st.MOJIS <= 10;
+int select_metrics(LayoutJob& job) {
+  const InterfaceData& in = job.in;
+  const bool known_kind = in.MOJIS >= 0 && in.MOJIS <= 10;
   if (known_kind) {
-    st.MOJI_zh = st.MOJI_H[st.MOJIS];
-    st.MOJI_zw = st.MOJI_W[st.MOJIS];
-    st.MOJI_zd = st.MOJI_D[st.MOJIS];
+    job.MOJI_zh = in.MOJI_H[in.MOJIS];
+    job.MOJI_zw = in.MOJI_W[in.MOJIS];
+    job.MOJI_zd = in.MOJI_D[in.MOJIS];
   }
-  const int length = STRLEN(reinterpret_cast<const unsigned char*>(st.ChSTR));
+  const int length = STRLEN(reinterpret_cast<const unsigned char*>(in.ChSTR));
   if (length == 0) return 0;
   if (!known_kind) {
-    st.fpw.print("h# NG text kind %d \n", st.MOJIS);
+    job.fpw.print("h# NG text kind %d \n", in.MOJIS);
     return 0;
   }
   return length;
 }
 
-double byte_advance(const RunState& st) { return (st.MOJI_zw + st.MOJI_zd) * 0.5; }
+double byte_advance(const LayoutJob& job) { return (job.MOJI_zw + job.MOJI_zd) * 0.5; }
 
-void reject_curve(RunState& st) { st.fpw.print("h# NG curve \n"); }
+void reject_curve(TextOut& fpw) { fpw.print("h# NG curve \n"); }
 
-void NO_LAYOUT(RunState& st) {
-  if (STRLEN(reinterpret_cast<const unsigned char*>(st.ChSTR)) > 0) reject_curve(st);
+void NO_LAYOUT(const InterfaceData& in, TextOut& fpw) {
+  if (STRLEN(reinterpret_cast<const unsigned char*>(in.ChSTR)) > 0) reject_curve(fpw);
 }
 
-Step glyph_step(RunState& st, PairBuffer& pair, int i, const Placement& single,
+Step glyph_step(const LayoutJob& job, PairBuffer& pair, int i, const Placement& single,
                 const Placement& pair_at) {
-  const auto* text = reinterpret_cast<const unsigned char*>(st.ChSTR);
+  TextOut& fpw = job.fpw;
+  const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
   const int kind = SHIFTJIS(text, i);
   if (!pair.lead_pending()) {
     if (kind == 1) {
@@ -49,24 +51,24 @@ Step glyph_step(RunState& st, PairBuffer& pair, int i, const Placement& single,
       return Step::held;
     }
     if (kind == 2) {
-      st.fpw.print("h# NG SHIFT-jis 2Byte Character \n");
+      fpw.print("h# NG SHIFT-jis 2Byte Character \n");
       return Step::rejected;
     }
     if (!finite(single)) {
-      reject_curve(st);
+      reject_curve(fpw);
       return Step::broken;
     }
-    st.fpw.print("ch %.10f %.10f %.10f %.10f \"%c\n", single.x, single.y, single.dx, single.dy,
-                 static_cast<int>(text[i]));
+    fpw.print("ch %.10f %.10f %.10f %.10f \"%c\n", single.x, single.y, single.dx, single.dy,
+              static_cast<int>(text[i]));
   } else {
     // Whatever its class, the byte after a lead byte is its trail byte.
     pair.bytes[1] = text[i];
     if (!finite(pair_at)) {
-      reject_curve(st);
+      reject_curve(fpw);
       return Step::broken;
     }
-    st.fpw.print("ch %.10f %.10f %.10f %.10f \"%s\n", pair_at.x, pair_at.y, pair_at.dx, pair_at.dy,
-                 reinterpret_cast<const char*>(pair.bytes));
+    fpw.print("ch %.10f %.10f %.10f %.10f \"%s\n", pair_at.x, pair_at.y, pair_at.dx, pair_at.dy,
+              reinterpret_cast<const char*>(pair.bytes));
   }
   pair.bytes[0] = 0;
   return Step::written;

@@ -3,9 +3,21 @@
 // the glyph records.
 #pragma once
 
-#include "state/run_state.h"
+#include "state/interface_data.h"
+#include "util/text_file.h"
 
 namespace curvetext {
+
+// What a layout works with: what the interface file said (read only), the
+// output, the debug level, and the metrics it selects for the text kind.
+struct LayoutJob {
+  const InterfaceData& in;
+  TextOut& fpw;
+  int isTest;
+  double MOJI_zw = 0.0; // width
+  double MOJI_zh = 0.0; // height
+  double MOJI_zd = 0.0; // spacing
+};
 
 // Where a glyph stands and where it points (not normalised).
 struct Placement {
@@ -34,17 +46,17 @@ enum class Step {
 // more: the text is empty, or its kind lies outside the tables, in which
 // case "h# NG text kind %d \n" has been written and the metrics are left as
 // they were.
-int select_metrics(RunState& st);
+int select_metrics(LayoutJob& job);
 
 // The byte advance: half the pitch of a full-width glyph.
-double byte_advance(const RunState& st);
+double byte_advance(const LayoutJob& job);
 
 // Writes "h# NG curve \n": input that no record can be computed from.
-void reject_curve(RunState& st);
+void reject_curve(TextOut& fpw);
 
 // The per-byte step for byte i of ChSTR. `single` places a single-byte
 // glyph at position i, `pair_at` a double-byte glyph whose trail byte is i.
-Step glyph_step(RunState& st, PairBuffer& pair, int i, const Placement& single,
+Step glyph_step(const LayoutJob& job, PairBuffer& pair, int i, const Placement& single,
                 const Placement& pair_at);
 
 } // namespace curvetext

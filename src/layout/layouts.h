@@ -1,19 +1,25 @@
 // The three layouts: the text string along a full circle, a circular arc and
 // a tilted ellipse, each written twice (over the top, then on the curve one
-// text height inside, under the bottom). They always return 0.
+// text height inside, under the bottom). Each reads what the interface file
+// said and writes its records into `fpw`; at debug level `isTest` 1 and 2
+// they add notes and trace lines. `qv_line_cnt` (the interface file's line
+// count) serves the trace lines only.
 #pragma once
 
-#include "state/run_state.h"
+#include "state/interface_data.h"
+#include "util/text_file.h"
 
 namespace curvetext {
 
-int STR_ALONG_C(RunState& st, int qv_line_cnt, int en);
-int STR_ALONG_CIE(RunState& st, int qv_line_cnt, int en);
-int STR_ALONG_CEL(RunState& st, int qv_line_cnt, int en);
+void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt);
+void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt);
+// Returns how many steps its walks took, what its cost grows with (the
+// benchmark reads it).
+long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt);
 
 // For a curve that no layout takes: "h# NG curve \n" where the layout's
 // records would stand, unless the text is empty. Without it the host would
 // draw nothing and could not tell why.
-void NO_LAYOUT(RunState& st);
+void NO_LAYOUT(const InterfaceData& in, TextOut& fpw);
 
 } // namespace curvetext

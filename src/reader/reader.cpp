@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "reader/scan.h"
+#include "util/debug.h"
 #include "util/sjis.h"
 
 namespace curvetext {
@@ -28,8 +29,8 @@ struct Record {
 };
 
 void capture(int& captured, int current) {
-  // 20 is the mark of nothing captured yet; a first value of 20 leaves it open.
-  if (captured == 20) captured = current;
+  // A first value equal to the mark leaves the capture open.
+  if (captured == kNothingCaptured) captured = current;
 }
 
 // "%lf %lf ..." into `count` doubles.
@@ -40,19 +41,39 @@ void read_doubles(Scan scan, double* values, int count) {
   }
 }
 
-// "%d %d ..." into `count` ints.
-void read_ints(Scan scan, int* values, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) scan.blank();
-    scan.d(values[i]);
-  }
-}
+// One pass over the interface file: what it said, and what the reader keeps
+// from record to record besides. A value a record fails to give keeps the
+// one before it, so the current values are kept too, though only their
+// captures reach the output.
+struct Reader {
+  InterfaceData d;
+  TextOut& fpw;
+  int isTest;
 
-bool point_in_table(const RunState& st) {
-  return st.iPOINT >= 0 && st.iPOINT <= st.HPmax && st.iPOINT < static_cast<int>(std::size(st.PX));
-}
+  int COLOR = 1, TYPE = 1, LAYER = 0, GROUP = 0, TENS = 1; // current attributes
+  char ChSTR0[261] = {};                                   // raw text field of the last text record
+  int iPOINT = 0;                                          // index of the last point record
+  double PX[4] = {}; // the points of the table, traced at debug level 3
+  double PY[4] = {};
 
-void point_record(RunState& st, const Record& r) {
+  void record(const Record& r);
+
+private:
+  void point_record(const Record& r);
+  void text_record(const Record& r);
+  void text_size_record(const Record& r);
+  void line_record(const Record& r);
+  void curve_record(const Record& r);
+  void layer_record(const Record& r);
+  void host_record(const Record& r);
+  void kind_table_record(const Record& r);
+  void c_record(const Record& r);
+};
+
+// Highest point index a point record may fill.
+constexpr int HPmax = 3;
+
+void Reader::point_record(const Record& r) {
   const char form = r.at(3);
   const char* trace = nullptr;
   std::size_t coords = 5;
@@ -69,219 +90,172 @@ void point_record(RunState& st, const Record& r) {
   case '-':
     trace = "##  hp%d-  %.2f %.2f \n";
     break;
-  default: {
-    const char second = r.at(4);
-    if ((form == 'l' && second == 'n') || (form == 'c' && second == 'h')) {
-      r.from(3).d(st.iPOINT); // any number: these points have no table
-      r.from(6).lf(st.HPOINTx).blank().lf(st.HPOINTy);
-      ++st.iPOINTcnt;
-      st.stepcnt = 2;
+  default:
+    // "hpNln" and "hpNch": points without a table; only their index stays.
+    if ((form == 'l' && r.at(4) == 'n') || (form == 'c' && r.at(4) == 'h')) {
+      r.from(3).d(iPOINT);
+      d.stepcnt = 2;
     }
     return;
   }
-  }
-  r.from(3).d(st.iPOINT);
-  if (point_in_table(st)) {
-    r.from(coords).lf(st.PX[st.iPOINT]).blank().lf(st.PY[st.iPOINT]);
-    if (st.isTest == 3 && trace != nullptr) {
-      std::printf(trace, st.iPOINT, st.PX[st.iPOINT], st.PY[st.iPOINT]);
+  r.from(3).d(iPOINT);
+  if (iPOINT >= 0 && iPOINT <= HPmax && iPOINT < static_cast<int>(std::size(PX))) {
+    r.from(coords).lf(PX[iPOINT]).blank().lf(PY[iPOINT]);
+    if (isTest == kDebugPoints && trace != nullptr) {
+      std::printf(trace, iPOINT, PX[iPOINT], PY[iPOINT]);
     }
   }
-  ++st.iPOINTcnt;
 }
 
-void text_record(RunState& st, const Record& r, unsigned qd_x) {
-  std::size_t head = 0;
-  r.from(1).c(st.MOJI_head, 2, head);
+void Reader::text_record(const Record& r) {
+  // The position and direction are read, to reach the text, and not used.
+  double ChX = 0.0, ChY = 0.0, ChDX = 0.0, ChDY = 0.0;
   std::size_t raw = 0;
-  static_assert(sizeof RunState::ChSTR0 > 260, "room for 260 raw bytes and a NUL");
-  r.from(3)
-      .lf(st.ChX)
-      .blank()
-      .lf(st.ChY)
-      .blank()
-      .lf(st.ChDX)
-      .blank()
-      .lf(st.ChDY)
-      .blank()
-      .literal('"')
-      .c(st.ChSTR0, 260, raw);
+  static_assert(sizeof ChSTR0 > 260, "room for 260 raw bytes and a NUL");
+  r.from(3).lf(ChX).blank().lf(ChY).blank().lf(ChDX).blank().lf(ChDY).blank().literal('"').c(
+      ChSTR0, 260, raw);
   // The raw text ends where the record ends: nothing of a longer earlier
   // text stays behind it.
-  if (raw > 0) st.ChSTR0[raw] = '\0';
-  CHR_PRO(st, qd_x);
-  ++st.iCHR_cnt;
+  if (raw > 0) ChSTR0[raw] = '\0';
+  // Handed on to the layouts (CHR_PRO): up to its first CR or LF.
+  d.ChSTR[0] = '\0';
+  STRCPY(reinterpret_cast<unsigned char*>(d.ChSTR), reinterpret_cast<const unsigned char*>(ChSTR0));
+  if (isTest == kDebugTrace) fpw.print("# CHR_PRO  now \n");
 }
 
-void text_size_record(RunState& st, const Record& r) {
+void Reader::text_size_record(const Record& r) {
   switch (r.at(2)) {
-  case '0':
-    st.MOJIS = 0;
-    r.from(4)
-        .lf(st.MOJI_W[0])
-        .blank()
-        .lf(st.MOJI_H[0])
-        .blank()
-        .lf(st.MOJI_D[0])
-        .blank()
-        .d(st.MOJI_C[0]);
+  case '0': {
+    int count = 0; // characters of kind 0: captured, not used
+    d.MOJIS = 0;
+    r.from(4).lf(d.MOJI_W[0]).blank().lf(d.MOJI_H[0]).blank().lf(d.MOJI_D[0]).blank().d(count);
     // Only a first text-size record of kind 0 captures the kind-0 sizes.
-    if (st.MOJISi == 20) {
-      st.MOJISi = 0;
-      st.MOJIS = 0;
-      st.MOJIWi = st.MOJI_W[0];
-      st.MOJIHi = st.MOJI_H[0];
-      st.MOJIDi = st.MOJI_D[0];
-      st.MOJICi = st.MOJI_C[0];
+    Captures& c = d.captures;
+    if (c.MOJISi == kNothingCaptured) {
+      c.MOJISi = 0;
+      c.MOJIWi = d.MOJI_W[0];
+      c.MOJIHi = d.MOJI_H[0];
+      c.MOJIDi = d.MOJI_D[0];
+      c.MOJICi = count;
     }
     break;
+  }
   case '"':
     break;
   default:
     // Stored as read: the layouts refuse a kind outside the tables.
-    r.from(3).d(st.MOJIS);
-    capture(st.MOJISi, st.MOJIS);
+    r.from(3).d(d.MOJIS);
+    capture(d.captures.MOJISi, d.MOJIS);
     break;
   }
 }
 
-void line_record(RunState& st, const Record& r) {
-  r.from(2).lf(st.ILINEx1).blank().lf(st.ILINEy1).blank().lf(st.ILINEx2).blank().lf(st.ILINEy2);
+void Reader::line_record(const Record& r) {
+  double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+  r.from(2).lf(x1).blank().lf(y1).blank().lf(x2).blank().lf(y2);
   // A line of equal end points is no line (NaN differs from itself).
-  if (st.ILINEx1 != st.ILINEx2 || st.ILINEy1 != st.ILINEy2) {
-    ++st.iLine_cnt;
-    st.stepcnt = 3;
-  }
+  if (x1 != x2 || y1 != y2) d.stepcnt = 3;
 }
 
-void curve_record(RunState& st, const Record& r) {
+void Reader::curve_record(const Record& r) {
   // The count of blanks, not of values, decides the form.
   if (SPCNT(r.bytes + 2) == 3) {
-    r.from(3).lf(st.CX).blank().lf(st.CY).blank().lf(st.CR);
-    st.HP = -2.0;
+    r.from(3).lf(d.CX).blank().lf(d.CY).blank().lf(d.CR);
+    d.HP = -2.0;
   } else {
     r.from(3)
-        .lf(st.CX)
+        .lf(d.CX)
         .blank()
-        .lf(st.CY)
+        .lf(d.CY)
         .blank()
-        .lf(st.CR)
+        .lf(d.CR)
         .blank()
-        .lf(st.SK)
+        .lf(d.SK)
         .blank()
-        .lf(st.EK)
+        .lf(d.EK)
         .blank()
-        .lf(st.HP)
+        .lf(d.HP)
         .blank()
-        .lf(st.JK);
+        .lf(d.JK);
   }
-  ++st.iCi_cnt;
+  ++d.iCi_cnt;
 }
 
 // "lg", "ly", "lt", "lc".
-void layer_record(RunState& st, const Record& r) {
+void Reader::layer_record(const Record& r) {
+  Captures& c = d.captures;
   switch (r.at(1)) {
   case 'g':
-    r.from(3).x(st.GROUP);
-    capture(st.GROUPi, st.GROUP);
+    r.from(3).x(GROUP);
+    capture(c.GROUPi, GROUP);
     break;
   case 'y':
-    r.from(3).x(st.LAYER);
-    capture(st.LAYERi, st.LAYER);
+    r.from(3).x(LAYER);
+    capture(c.LAYERi, LAYER);
     break;
   case 't':
-    r.from(3).d(st.TYPE);
-    capture(st.TYPEi, st.TYPE);
+    r.from(3).d(TYPE);
+    capture(c.TYPEi, TYPE);
     break;
   case 'c':
-    r.from(3).d(st.COLOR);
-    capture(st.COLORi, st.COLOR);
+    r.from(3).d(COLOR);
+    capture(c.COLORi, COLOR);
     break;
   default:
     break;
   }
 }
 
-// "pn", "pt", "pl".
-void pen_record(RunState& st, const Record& r) {
-  switch (r.at(1)) {
-  case 'n':
-    r.from(3).x(st.TENS);
-    capture(st.TENSi, st.TENS);
-    break;
-  case 't':
-    r.from(3).lf(st.KX[1]).blank().lf(st.KY[1]);
-    break;
-  case 'l':
-    PLreset(st);
-    st.iPL = 1;
-    st.iPLcounter = 0;
-    ++st.iPLcnt;
-    break;
-  default:
-    break;
-  }
-}
-
-// "hcw", "hch", "hcd", "hcc": the sizes of the text kinds 1 to 10. The byte
-// behind the name is skipped unseen.
-void kind_table_record(RunState& st, const Record& r) {
+// "hcw", "hch", "hcd": the sizes of the text kinds 1 to 10 ("hcc", their
+// character counts, is not used). The byte behind the name is skipped
+// unseen.
+void Reader::kind_table_record(const Record& r) {
   switch (r.at(2)) {
   case 'w':
-    read_doubles(r.from(5), st.MOJI_W + 1, 10);
+    read_doubles(r.from(5), d.MOJI_W + 1, 10);
     break;
   case 'h':
-    read_doubles(r.from(5), st.MOJI_H + 1, 10);
+    read_doubles(r.from(5), d.MOJI_H + 1, 10);
     break;
   case 'd':
-    read_doubles(r.from(5), st.MOJI_D + 1, 10);
-    break;
-  case 'c':
-    read_ints(r.from(5), st.MOJI_C + 1, 10);
+    read_doubles(r.from(5), d.MOJI_D + 1, 10);
     break;
   default:
     break;
   }
 }
 
-// "hq", "hn", "hp", "hs", "hc..".
-void host_record(RunState& st, const Record& r) {
+// "hq", "hp", "hc.."; "hn" and "hs" are not used.
+void Reader::host_record(const Record& r) {
   switch (r.at(1)) {
   case 'q':
-    st.stepcnt = 1;
-    break;
-  case 'n':
-    r.from(3).lf(st.PNX1).blank().lf(st.PNY1).blank().lf(st.PNX2).blank().lf(st.PNY2);
+    d.stepcnt = 1;
     break;
   case 'p':
-    point_record(st, r);
-    break;
-  case 's':
-    read_doubles(r.from(4), st.G_SCALE, 16); // the byte behind "hs" is skipped unseen
+    point_record(r);
     break;
   case 'c':
-    kind_table_record(st, r);
+    kind_table_record(r);
     break;
   default:
     break;
   }
 }
 
-// "c" and a second byte: curve, "cc", text size, or else a text record.
-void c_record(RunState& st, const Record& r, unsigned qd_x) {
+// "c" and a second byte: curve, "cc" (the text kind in use, not used), text
+// size, or else a text record.
+void Reader::c_record(const Record& r) {
   switch (r.at(1)) {
   case 'i':
-    curve_record(st, r);
+    curve_record(r);
     break;
   case 'c':
-    r.from(3).d(st.MOJIK);
-    capture(st.MOJIKi, st.MOJIK);
     break;
   case 'n':
-    text_size_record(st, r);
+    text_size_record(r);
     break;
   default:
-    text_record(st, r, qd_x);
+    text_record(r);
     break;
   }
 }
@@ -292,32 +266,27 @@ bool echoed(const Record& r) {
 }
 
 // Everything a record does but its echo, which comes first. A record whose
-// first byte matches nothing is skipped.
-void handle(RunState& st, const Record& r, unsigned qd_x) {
+// first byte matches nothing is skipped, and so are the kinds no stage uses:
+// comments, "bz", "z", "pt", "pl".
+void Reader::record(const Record& r) {
   switch (r.at(0)) {
-  case '#':
-    PLreset(st);
-    break;
-  case 'b':
-    if (r.at(1) == 'z') st.isZUSUN = 1;
-    break;
   case ' ':
-    line_record(st, r);
+    line_record(r);
     break;
   case 'c':
-    c_record(st, r, qd_x);
+    c_record(r);
     break;
   case 'l':
-    layer_record(st, r);
+    layer_record(r);
     break;
   case 'p':
-    pen_record(st, r);
+    if (r.at(1) == 'n') {
+      r.from(3).x(TENS);
+      capture(d.captures.TENSi, TENS);
+    }
     break;
   case 'h':
-    host_record(st, r);
-    break;
-  case 'z':
-    r.from(2).d(st.ZOKU);
+    host_record(r);
     break;
   default:
     break;
@@ -326,7 +295,9 @@ void handle(RunState& st, const Record& r, unsigned qd_x) {
 
 } // namespace
 
-int QV_PATTERN(RunState& st, std::uint32_t qd_xmax, std::uint32_t qd_limit) {
+InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax,
+                         std::uint32_t qd_limit) {
+  Reader reader{InterfaceData{}, fpw, isTest};
   char buf[kPieceBuffer];
   // A piece continues a line when the piece before it did not end with a
   // newline: it is counted, never classified, and echoed exactly when the
@@ -334,9 +305,9 @@ int QV_PATTERN(RunState& st, std::uint32_t qd_xmax, std::uint32_t qd_limit) {
   bool continues = false;
   bool echo_line = false;
   for (std::uint32_t qd_x = 0; qd_x != qd_limit; ++qd_x) {
-    const std::size_t n = st.fp.read_piece(buf, sizeof buf);
+    const std::size_t n = fp.read_piece(buf, sizeof buf);
     if (n == 0) break;
-    if (st.isTest == 5) {
+    if (isTest == kDebugRecords) {
       std::printf("## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
       std::printf("##  qd_x=%u/%u : qd_x/qd_xmax  qd_limit=%u\n", static_cast<unsigned>(qd_x),
                   static_cast<unsigned>(qd_xmax), static_cast<unsigned>(qd_limit));
@@ -345,26 +316,18 @@ int QV_PATTERN(RunState& st, std::uint32_t qd_xmax, std::uint32_t qd_limit) {
     const bool continuation = continues;
     continues = buf[n - 1] != '\n';
     if (continuation) {
-      if (echo_line) st.fpw.write(buf, n);
+      if (echo_line) fpw.write(buf, n);
       continue;
     }
     const Record r{buf, std::strlen(buf)};
     echo_line = echoed(r);
-    if (echo_line) st.fpw.write(buf, n);
-    handle(st, r, qd_x);
+    if (echo_line) fpw.write(buf, n);
+    reader.record(r);
   }
   // An echoed last line without a line end gets one: what the run writes
   // next (the trailer above all) must not run on into the host's record.
-  if (continues && echo_line) st.fpw.write("\n", 1);
-  ++st.iPattern;
-  return 0;
-}
-
-void CHR_PRO(RunState& st, unsigned) {
-  st.ChSTR[0] = '\0';
-  STRCPY(reinterpret_cast<unsigned char*>(st.ChSTR),
-         reinterpret_cast<const unsigned char*>(st.ChSTR0));
-  if (st.isTest == 2) st.fpw.print("# CHR_PRO  now \n");
+  if (continues && echo_line) fpw.write("\n", 1);
+  return reader.d;
 }
 
 } // namespace curvetext

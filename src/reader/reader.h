@@ -1,18 +1,18 @@
-// The interface file reader: one pass over fp that fills the run state and
-// echoes the records the host must find again into fpw.
+// The interface file reader: one pass over the interface file that finds
+// what it says and echoes the records the host must find again.
 #pragma once
 
 #include <cstdint>
 
-#include "state/run_state.h"
+#include "state/interface_data.h"
+#include "util/text_file.h"
 
 namespace curvetext {
 
-// Reads at most qd_limit records; qd_xmax serves the trace lines only.
-// Always returns 0.
-int QV_PATTERN(RunState& st, std::uint32_t qd_xmax, std::uint32_t qd_limit);
-
-// Hands the raw text of the text record just read on to the layouts.
-void CHR_PRO(RunState& st, unsigned qd_x);
+// Reads `fp` record by record, at most qd_limit pieces, and writes the echo
+// records into `fpw`; traces at `isTest` 2, 3 and 5. qd_xmax serves the
+// trace lines only.
+InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax,
+                         std::uint32_t qd_limit);
 
 } // namespace curvetext

@@ -5,6 +5,9 @@
 
 namespace curvetext {
 
+// The double nearest pi: every angle of the layouts derives from it.
+constexpr double PAI = 3.141592653589793;
+
 // Euclidean distance of two points (once __PTDIST: a name reserved to the
 // compiler). Inline: the ellipse walks call it once per step, millions of
 // times.

@@ -18,7 +18,6 @@
 #include "driver/driver.h"
 #include "driver/usage.h"
 #include "output_check.h"
-#include "state/run_state.h"
 
 namespace {
 
@@ -66,8 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string& a : args)
     argv.push_back(a.data());
   argv.push_back(nullptr);
-  auto st = std::make_unique<curvetext::RunState>();
-  const int status = curvetext::run(*st, argv.data());
+  const int status = curvetext::run(argv.data());
   if (status != 0) {
     std::fprintf(stderr, "run ended with status %d\n", status);
     std::abort();

@@ -12,12 +12,14 @@
 
 #include <unistd.h>
 
-#include "state/run_state.h"
 #include "layout/layouts.h"
+#include "state/interface_data.h"
+#include "util/geometry.h"
 
 namespace {
 
-using curvetext::RunState;
+using curvetext::InterfaceData;
+using curvetext::PAI;
 
 class Scratch {
 public:
@@ -37,8 +39,8 @@ private:
 };
 
 // A 250-byte text with byte advance 1 (width 1, spacing 1).
-std::unique_ptr<RunState> ellipse(double cr, double hp, double height) {
-  auto st = std::make_unique<RunState>();
+std::unique_ptr<InterfaceData> ellipse(double cr, double hp, double height) {
+  auto st = std::make_unique<InterfaceData>();
   st->CR = cr;
   st->HP = hp;
   st->MOJIS = 1;
@@ -52,29 +54,32 @@ std::unique_ptr<RunState> ellipse(double cr, double hp, double height) {
 void run(benchmark::State& state, double cr, double hp, double height) {
   Scratch scratch;
   const std::string out = scratch.file();
-  auto st = ellipse(cr, hp, height);
+  const auto st = ellipse(cr, hp, height);
+  const auto fpw = std::make_unique<curvetext::TextOut>();
   std::size_t bytes = 0;
+  long long steps = 0;
   for (auto _ : state) {
-    if (!st->fpw.open(out.c_str(), curvetext::LineEnd::lf)) {
+    if (!fpw->open(out.c_str(), curvetext::LineEnd::lf)) {
       state.SkipWithError("cannot write the scratch file");
       break;
     }
-    curvetext::STR_ALONG_CEL(*st, 10, 1);
-    st->fpw.close();
+    steps = curvetext::STR_ALONG_CEL(*st, *fpw, 0, 10);
+    fpw->close();
     bytes = std::filesystem::file_size(out);
   }
   state.counters["output_bytes"] = static_cast<double>(bytes);
-  state.counters["walk_steps"] = static_cast<double>(st->walk_steps);
+  state.counters["walk_steps"] = static_cast<double>(steps);
 }
 
 // How many steps the layout's walks take on st's ellipse (0 when the scratch
 // file cannot be written).
-long long walk_steps_of(RunState& st) {
+long long walk_steps_of(const InterfaceData& st) {
   Scratch scratch;
-  if (!st.fpw.open(scratch.file().c_str(), curvetext::LineEnd::lf)) return 0;
-  curvetext::STR_ALONG_CEL(st, 10, 1);
-  st.fpw.close();
-  return st.walk_steps;
+  const auto fpw = std::make_unique<curvetext::TextOut>();
+  if (!fpw->open(scratch.file().c_str(), curvetext::LineEnd::lf)) return 0;
+  const long long steps = curvetext::STR_ALONG_CEL(st, *fpw, 0, 10);
+  fpw->close();
+  return steps;
 }
 
 // The floor of the slowest valid ellipse: as many curve points, one sine and
@@ -83,7 +88,7 @@ void BM_CurvePointsOfTheSameWalks(benchmark::State& state) {
   const auto st = ellipse(10000.0, 0.999, 10000.0);
   const long long steps = walk_steps_of(*st);
   if (steps == 0) return;
-  const double step = ((st->PAI + st->PAI) * 1.0) / (st->CR * (st->PAI + st->PAI)) * 0.05;
+  const double step = ((PAI + PAI) * 1.0) / (st->CR * (PAI + PAI)) * 0.05;
   for (auto _ : state) {
     double radtb = 0.0;
     for (long long k = 0; k < steps; ++k) {
@@ -105,7 +110,7 @@ void BM_CallsOfTheSameWalks(benchmark::State& state) {
   const auto st = ellipse(10000.0, 0.999, 10000.0);
   const long long steps = walk_steps_of(*st);
   if (steps == 0) return;
-  const double step = ((st->PAI + st->PAI) * 1.0) / (st->CR * (st->PAI + st->PAI)) * 0.05;
+  const double step = ((PAI + PAI) * 1.0) / (st->CR * (PAI + PAI)) * 0.05;
   constexpr int kBatch = 16;
   for (auto _ : state) {
     double radtb = 0.0;
@@ -119,8 +124,8 @@ void BM_CallsOfTheSameWalks(benchmark::State& state) {
       for (int i = 0; i < kBatch; ++i)
         a[i] = std::atan2(t[i][1] - t[i + 1][1], t[i][0] - t[i + 1][0]);
       for (int i = 0; i < kBatch; ++i) {
-        double inside[2] = {t[i + 1][0] - st->MOJI_zh * std::sin(a[i]),
-                            t[i + 1][1] + st->MOJI_zh * std::cos(a[i])};
+        double inside[2] = {t[i + 1][0] - st->MOJI_H[1] * std::sin(a[i]),
+                            t[i + 1][1] + st->MOJI_H[1] * std::cos(a[i])};
         benchmark::DoNotOptimize(inside);
       }
       t[0][0] = t[kBatch][0];

@@ -10,7 +10,6 @@
 
 #include <sys/resource.h>
 
-#include "state/run_state.h"
 #include "support/scratch_dir.h"
 #include "util/disk.h"
 
@@ -96,9 +95,8 @@ RunResult run_in_place(std::initializer_list<const char*> args) {
   for (const char* a : args)
     argv.push_back(const_cast<char*>(a));
   argv.push_back(nullptr);
-  auto st = std::make_unique<RunState>();
   ::testing::internal::CaptureStderr();
-  const int status = run(*st, argv.data());
+  const int status = run(argv.data());
   return {status, ::testing::internal::GetCapturedStderr()};
 }
 

@@ -1,0 +1,13 @@
+// The attribute-restore trailer: the last records of every output.
+#pragma once
+
+#include "state/interface_data.h"
+#include "util/text_file.h"
+
+namespace curvetext {
+
+// Appends the trailer to `out`: the host gets back the attributes it had
+// when the run began.
+void IniZokusei(const Captures& c, TextOut& out);
+
+} // namespace curvetext
