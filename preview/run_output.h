@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace curvetext::preview {
@@ -26,8 +25,10 @@ struct RunOutput {
   std::vector<std::string> problems;
 };
 
-// Glyph records before the first pass opener count as the outer pass; "cc1"
-// opens the outer pass and "cc7" the inner one.
-RunOutput read_run_output(std::string_view file);
+// Reads the output of a run at `path`, record by record as a run reads its
+// interface file. Glyph records before the first pass opener count as the
+// outer pass; "cc1" opens the outer pass and "cc7" the inner one. False when
+// the file cannot be opened or read.
+bool read_run_output(const char* path, RunOutput& out);
 
 } // namespace curvetext::preview

@@ -91,21 +91,21 @@ std::vector<Point> arc_points(Point c, double r, double a0, double a1) {
 // of its counter-clockwise direction: inward for a positive ratio, as the
 // ellipse layout moves its inner pass.
 std::vector<Point> ellipse_points(const InterfaceData& in, double offset) {
-  const double tilt = in.tilt_deg * pi / 180.0;
+  const double tilt = in.JK * pi / 180.0;
   const double ct = std::cos(tilt), st = std::sin(tilt);
   std::vector<Point> pts;
   constexpr int n = 720;
   for (int i = 0; i < n; ++i) {
     const double t = 2.0 * pi * i / n;
-    Point p{in.radius * std::cos(t), in.radius * in.ratio * std::sin(t)};
+    Point p{in.CR * std::cos(t), in.CR * in.HP * std::sin(t)};
     if (offset != 0.0) {
-      const double tx = -in.radius * std::sin(t), ty = in.radius * in.ratio * std::cos(t);
+      const double tx = -in.CR * std::sin(t), ty = in.CR * in.HP * std::cos(t);
       const double len = std::hypot(tx, ty);
       if (!(len > 0.0)) continue; // the ends of a flat ellipse have no normal
       p.x += offset * -ty / len;
       p.y += offset * tx / len;
     }
-    pts.push_back({in.cx + p.x * ct - p.y * st, in.cy + p.x * st + p.y * ct});
+    pts.push_back({in.CX + p.x * ct - p.y * st, in.CY + p.x * st + p.y * ct});
   }
   return pts;
 }
@@ -117,8 +117,8 @@ struct Metrics {
 
 Metrics metrics_of(const InterfaceData& in) {
   if (!kind_in_tables(in)) return {};
-  const auto k = static_cast<std::size_t>(in.kind);
-  return {in.width[k], in.height[k], in.spacing[k], true};
+  const auto k = static_cast<std::size_t>(in.MOJIS);
+  return {in.MOJI_W[k], in.MOJI_H[k], in.MOJI_D[k], true};
 }
 
 struct Curves {
@@ -133,25 +133,25 @@ struct Curves {
 Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std::string>& w) {
   Curves c;
   const CurveKind kind = curve_kind(in);
-  const Point centre{in.cx, in.cy};
-  const std::string at = "centre (" + short_num(in.cx) + ", " + short_num(in.cy) + ")";
-  if (in.curve_records == 0) {
+  const Point centre{in.CX, in.CY};
+  const std::string at = "centre (" + short_num(in.CX) + ", " + short_num(in.CY) + ")";
+  if (in.iCi_cnt == 0) {
     w.push_back("the interface file holds no curve record");
     c.legend = "curve: none (no curve record)";
     return c;
   }
-  if (!(std::isfinite(in.cx) && std::isfinite(in.cy) && std::isfinite(in.radius) &&
-        std::isfinite(in.start_deg) && std::isfinite(in.end_deg) && std::isfinite(in.ratio) &&
-        std::isfinite(in.tilt_deg))) {
+  if (!(std::isfinite(in.CX) && std::isfinite(in.CY) && std::isfinite(in.CR) &&
+        std::isfinite(in.SK) && std::isfinite(in.EK) && std::isfinite(in.HP) &&
+        std::isfinite(in.JK))) {
     w.push_back("the curve record holds a number that is not finite");
     c.legend = "curve: not drawn (a number is not finite)";
     c.degenerate = "a number of the curve is not finite: no curve to draw";
-    if (std::isfinite(in.cx) && std::isfinite(in.cy)) c.marker = centre;
+    if (std::isfinite(in.CX) && std::isfinite(in.CY)) c.marker = centre;
     return c;
   }
   // A zero radius is a single point; drawn at full size, its inner curve
   // would pass for a real curve.
-  if (in.radius == 0.0 && kind != CurveKind::none) {
+  if (in.CR == 0.0 && kind != CurveKind::none) {
     c.legend = "curve: radius 0, " + at;
     c.degenerate = "radius 0: no curve to draw";
     c.marker = centre;
@@ -160,30 +160,30 @@ Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std
   const bool inner = std::isfinite(h) && h != 0.0;
   switch (kind) {
   case CurveKind::circle:
-    c.outer = path_data(arc_points(centre, in.radius, 0.0, 360.0), true, b);
-    if (inner) c.inner = path_data(arc_points(centre, in.radius - h, 0.0, 360.0), true, b);
-    c.legend = "curve: circle, " + at + ", radius " + short_num(in.radius);
+    c.outer = path_data(arc_points(centre, in.CR, 0.0, 360.0), true, b);
+    if (inner) c.inner = path_data(arc_points(centre, in.CR - h, 0.0, 360.0), true, b);
+    c.legend = "curve: circle, " + at + ", radius " + short_num(in.CR);
     break;
   case CurveKind::arc: {
     // The arc runs counter-clockwise from its start to its end angle.
-    const double a0 = in.end_deg < in.start_deg ? in.start_deg - 360.0 : in.start_deg;
-    c.outer = path_data(arc_points(centre, in.radius, a0, in.end_deg), false, b);
-    if (inner) c.inner = path_data(arc_points(centre, in.radius - h, a0, in.end_deg), false, b);
-    c.legend = "curve: arc, " + at + ", radius " + short_num(in.radius) + ", from " +
-               short_num(in.start_deg) + " to " + short_num(in.end_deg) + " degrees";
+    const double a0 = in.EK < in.SK ? in.SK - 360.0 : in.SK;
+    c.outer = path_data(arc_points(centre, in.CR, a0, in.EK), false, b);
+    if (inner) c.inner = path_data(arc_points(centre, in.CR - h, a0, in.EK), false, b);
+    c.legend = "curve: arc, " + at + ", radius " + short_num(in.CR) + ", from " + short_num(in.SK) +
+               " to " + short_num(in.EK) + " degrees";
     break;
   }
   case CurveKind::ellipse:
     c.outer = path_data(ellipse_points(in, 0.0), true, b);
     if (inner) c.inner = path_data(ellipse_points(in, h), true, b);
-    c.legend = "curve: ellipse, " + at + ", semi-axes " + short_num(in.radius) + " and " +
-               short_num(in.radius * in.ratio) + ", tilted " + short_num(in.tilt_deg) + " degrees";
+    c.legend = "curve: ellipse, " + at + ", semi-axes " + short_num(in.CR) + " and " +
+               short_num(in.CR * in.HP) + ", tilted " + short_num(in.JK) + " degrees";
     break;
   case CurveKind::none:
-    c.legend = "curve: none (ratio " + short_num(in.ratio) + ", start " + short_num(in.start_deg) +
-               ", end " + short_num(in.end_deg) + ")";
-    c.degenerate = in.ratio == 1.0 ? "start and end angle equal: no curve to draw"
-                                   : "ratio " + short_num(in.ratio) + " above 1: no curve to draw";
+    c.legend = "curve: none (ratio " + short_num(in.HP) + ", start " + short_num(in.SK) + ", end " +
+               short_num(in.EK) + ")";
+    c.degenerate = in.HP == 1.0 ? "start and end angle equal: no curve to draw"
+                                : "ratio " + short_num(in.HP) + " above 1: no curve to draw";
     c.marker = centre;
     break;
   }
@@ -247,7 +247,7 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
                        std::vector<std::string>& warnings) {
   const Metrics m = metrics_of(in);
   if (!m.known)
-    warnings.push_back("text kind " + std::to_string(in.kind) + " is not in the tables");
+    warnings.push_back("text kind " + std::to_string(in.MOJIS) + " is not in the tables");
 
   Bounds b;
   const Curves curves = draw_curves(in, m.height, b, warnings);
@@ -315,15 +315,16 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
         {"inner curve: one text height (" + short_num(m.height) + ") inside", "legend", "#777"});
   }
   if (m.known) {
-    legend.push_back({"text kind " + std::to_string(in.kind) + ": width " + short_num(m.width) +
+    legend.push_back({"text kind " + std::to_string(in.MOJIS) + ": width " + short_num(m.width) +
                           ", height " + short_num(m.height) + ", spacing " + short_num(m.spacing),
                       "legend", "#000"});
   } else {
     legend.push_back(
-        {"text kind " + std::to_string(in.kind) + ": not in the tables", "legend", "#000"});
+        {"text kind " + std::to_string(in.MOJIS) + ": not in the tables", "legend", "#000"});
   }
-  legend.push_back({"text: " + (in.text.empty() ? std::string("(none)") : sjis_to_utf8(in.text)),
-                    "legend", "#000"});
+  legend.push_back(
+      {"text: " + (in.ChSTR[0] == '\0' ? std::string("(none)") : sjis_to_utf8(in.ChSTR)), "legend",
+       "#000"});
   const auto count = [&](Pass p) {
     return std::to_string(std::count_if(out.glyphs.begin(), out.glyphs.end(),
                                         [p](const Glyph& g) { return g.pass == p; }));
@@ -369,9 +370,8 @@ std::string render_svg(const InterfaceData& in, const RunOutput& out,
          "stroke-width=\"" + stroke + "\" stroke-dasharray=\"" + num(extent * 0.01) + "\"/>\n";
   }
   // The centre of an arc may lie far off: marked only inside the picture.
-  const Point c = picture({in.cx, in.cy});
-  if (in.curve_records > 0 && !degenerate && c.x >= b.x0 && c.x <= b.x1 && c.y >= b.y0 &&
-      c.y <= b.y1) {
+  const Point c = picture({in.CX, in.CY});
+  if (in.iCi_cnt > 0 && !degenerate && c.x >= b.x0 && c.x <= b.x1 && c.y >= b.y0 && c.y <= b.y1) {
     const double r = extent * 0.01;
     s += "<path class=\"centre\" d=\"M" + num(c.x - r) + " " + num(c.y) + " L" + num(c.x + r) +
          " " + num(c.y) + " M" + num(c.x) + " " + num(c.y - r) + " L" + num(c.x) + " " +

@@ -18,9 +18,10 @@
 
 namespace {
 
-// The whole file, or false with a message on standard error. A directory
-// opens on POSIX but fails on its first read, which is caught here too.
-bool read_file(const char* path, std::string& bytes) {
+// Whether the file can be read through, or false with a message on standard
+// error naming why not. A directory opens on POSIX but fails on its first
+// read, which is caught here too.
+bool readable(const char* path) {
   std::FILE* f = std::fopen(path, "rb");
   if (f == nullptr) {
     std::fprintf(stderr, "curvetext-preview: cannot open %s: %s\n", path, std::strerror(errno));
@@ -28,8 +29,8 @@ bool read_file(const char* path, std::string& bytes) {
   }
   char buf[65536];
   std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    bytes.append(buf, n);
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+  }
   const bool failed = std::ferror(f) != 0;
   const int err = errno;
   std::fclose(f);
@@ -50,12 +51,16 @@ int main(int argc, char** argv) {
                          "the copy back)\n");
     return 2;
   }
-  std::string input, output;
-  if (!read_file(argv[1], input) || !read_file(argv[2], output)) return 2;
+  if (!readable(argv[1]) || !readable(argv[2])) return 2;
 
   using namespace curvetext::preview;
-  const InterfaceData in = read_interface(input);
-  const RunOutput out = read_run_output(output);
+  curvetext::InterfaceData in;
+  RunOutput out;
+  if (!read_interface(argv[1], in) || !read_run_output(argv[2], out)) {
+    std::fprintf(stderr, "curvetext-preview: cannot read %s or %s as a regular file\n", argv[1],
+                 argv[2]);
+    return 2;
+  }
   std::vector<std::string> warnings = out.problems;
   const std::string svg = render_svg(in, out, warnings);
 

@@ -1,0 +1,31 @@
+#include "interface_file.h"
+
+#include <cstdint>
+#include <memory>
+
+#include "reader/reader.h"
+#include "util/text_file.h"
+
+namespace curvetext::preview {
+
+bool read_interface(const char* path, InterfaceData& in) {
+  const auto file = std::make_unique<TextIn>();
+  if (!file->open(path)) return false;
+  // The tool's own reader, so that the picture shows what a run read; its
+  // echoes go nowhere (an output never opened takes and drops them).
+  const auto nowhere = std::make_unique<TextOut>();
+  constexpr std::uint32_t kLineLimit = 150000; // as a run reads at the most
+  in = QV_PATTERN(*file, *nowhere, 0, 0, kLineLimit);
+  return !file->failed();
+}
+
+CurveKind curve_kind(const InterfaceData& in) {
+  if (in.HP == -2.0) return CurveKind::circle;
+  if (in.HP == 1.0) return in.SK != in.EK ? CurveKind::arc : CurveKind::none;
+  if (in.HP < 1.0) return CurveKind::ellipse;
+  return CurveKind::none;
+}
+
+bool kind_in_tables(const InterfaceData& in) { return in.MOJIS >= 0 && in.MOJIS <= 10; }
+
+} // namespace curvetext::preview
