@@ -10,10 +10,14 @@ keep; it may use `gen`), `same` (files expected unchanged from their input),
 CURVETEXT_SLOWDOWN), `platform` (posix or windows: runs only there) and
 `setup` (POSIX; a directive a line: "fsize BYTES", "close FD", "user" to run
 as nobody, "mode NAME OCTAL" for NAME's permission bits afterwards).
+Where a platform's result differs, `out.windows/`, `stdout.windows`,
+`stderr.windows` or `status.windows` (`.posix` likewise) take the place of
+`out/`, `stdout`, `stderr` or `status` there.
 
 Usage: run_case.py --binary PATH [--runner CMD] [--skip-list FILE] [--update] [--keep] CASE_DIR
 --skip-list: cases this build skips, a line "case  reason" each. --update
-writes what the run gave into the case (review it before committing).
+writes what the run gave into the case, into the platform's own file where
+there is one (review it before committing).
 Exit status 0 pass, 1 fail, 77 skipped.
 """
 
@@ -72,6 +76,12 @@ def compare(label, expected, actual, failures):
 
 def platform_name():
     return "windows" if os.name == "nt" else "posix"
+
+
+def expected(case, name, target):
+    """The platform's own expectation file or folder where there is one."""
+    own = os.path.join(case, f"{name}.{target}")
+    return own if os.path.exists(own) else os.path.join(case, name)
 
 
 def main():
@@ -154,7 +164,7 @@ def main():
         same = read(os.path.join(case, "same")).decode().split()
 
     if a.update:
-        out = os.path.join(case, "out")
+        out = expected(case, "out", target)
         shutil.rmtree(out, ignore_errors=True)
         os.makedirs(out)
         for rel, data in after.items():
@@ -164,13 +174,13 @@ def main():
             with open(os.path.join(out, rel), "wb") as f:
                 f.write(data)
         for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
-            path = os.path.join(case, stream)
-            if data:
+            path = expected(case, stream, target)
+            if data or path.endswith("." + target):  # an empty own file stays
                 with open(path, "wb") as f:
                     f.write(data)
             elif os.path.exists(path):
                 os.remove(path)
-        with open(os.path.join(case, "status"), "w") as f:
+        with open(expected(case, "status", target), "w") as f:
             f.write(f"{status}\n")
         shutil.rmtree(scratch)
         print(f"{name}: updated")
@@ -187,15 +197,15 @@ def main():
         limit = float(read(limit_file).decode()) * float(os.environ.get("CURVETEXT_SLOWDOWN", "1"))
         if cpu > limit:
             failures.append(f"the run took {cpu:.2f} s of processor time, more than {limit:.2f} s")
-    expected_status = int(read(os.path.join(case, "status")).decode().strip())
+    expected_status = int(read(expected(case, "status", target)).decode().strip())
     if status != expected_status:
         failures.append(f"exit status: expected {expected_status}, got {status}")
     for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
-        path = os.path.join(case, stream)
+        path = expected(case, stream, target)
         compare(stream, read(path) if os.path.exists(path) else b"", data, failures)
 
     expected_files = {}
-    out = os.path.join(case, "out")
+    out = expected(case, "out", target)
     if os.path.isdir(out):
         expected_files = snapshot(out)
     for rel in same:
