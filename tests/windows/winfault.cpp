@@ -14,8 +14,6 @@
 //     --watch NAME            looks for DIR\NAME as often as it can
 //   winfault pair EXE DIR1 DIR2
 //     starts two runs at once, one in each folder; prints both statuses
-//   winfault attrib PATH +r|-r
-//   winfault short PATH       prints the short (8.3) form of PATH
 //
 // A folder argument may spell a character as \uXXXX (the arguments reach a
 // Windows program through the Unix locale, which may not hold them); a
@@ -232,16 +230,6 @@ int pair(wchar_t** argv) {
   return 0;
 }
 
-int attrib(wchar_t** argv) {
-  const std::wstring path = folder(argv[2]);
-  const DWORD a = GetFileAttributesW(path.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) return 1;
-  DWORD want = std::wcscmp(argv[3], L"+r") == 0 ? (a | FILE_ATTRIBUTE_READONLY)
-                                                : (a & ~FILE_ATTRIBUTE_READONLY);
-  if (want == 0) want = FILE_ATTRIBUTE_NORMAL;
-  return SetFileAttributesW(path.c_str(), want) ? 0 : 1;
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -249,11 +237,6 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring verb = argc > 1 ? argv[1] : L"";
   if (verb == L"run" && argc >= 4) return run(argc, argv);
   if (verb == L"pair" && argc == 5) return pair(argv);
-  if (verb == L"attrib" && argc == 4) return attrib(argv);
-  if (verb == L"short" && argc == 3) {
-    std::printf("%ls\n", short_form(folder(argv[2])).c_str());
-    return 0;
-  }
-  std::printf("usage: winfault run|pair|attrib|short ...\n");
+  std::printf("usage: winfault run|pair ...\n");
   return 2;
 }
