@@ -13,19 +13,10 @@ namespace curvetext {
 
 namespace {
 
-// The C locale's classes; bytes from 0x80 up belong to none of them.
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// The C locale's letters; bytes from 0x80 up are none of them.
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool is_xdigit(char c) { return is_digit(c) || (lower(c) >= 'a' && lower(c) <= 'f'); }
 int xdigit_value(char c) { return is_digit(c) ? c - '0' : lower(c) - 'a' + 10; }
-
-void skip_space(const char*& p, const char* end) {
-  while (p < end && is_space(*p))
-    ++p;
-}
 
 // Takes the bytes of `word` (lower case) in any letter case; false at the
 // first byte that differs or when the input ends.
@@ -196,8 +187,7 @@ bool scan_double(const char*& p, const char* end, double& value) {
 
 bool scan_hex(const char*& p, const char* end, int& value) {
   skip_space(p, end);
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  const bool negative = take_sign(p, end);
   bool any = false;
   if (p < end && *p == '0') {
     any = true;
