@@ -1,7 +1,6 @@
 #include "util/numbers.h"
 
 #include <climits>
-#include <cstring>
 
 namespace curvetext {
 
@@ -18,12 +17,6 @@ bool read_decimal(const char*& p, const char* end, int& value) {
   if (magnitude > limit) magnitude = limit;
   value = static_cast<int>(negative ? -magnitude : magnitude);
   return true;
-}
-
-int decimal_value(const char* s) {
-  int value = 0;
-  read_decimal(s, s + std::strlen(s), value);
-  return value;
 }
 
 } // namespace curvetext

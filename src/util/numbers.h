@@ -31,8 +31,4 @@ inline bool take_sign(const char*& p, const char* end) {
 // returns false and leaves value unchanged (p may have moved).
 bool read_decimal(const char*& p, const char* end, int& value);
 
-// The standard decimal text-to-integer conversion of a NUL-terminated
-// string (0 when it holds no number), saturated at the int range.
-int decimal_value(const char* s);
-
 } // namespace curvetext
