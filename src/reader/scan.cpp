@@ -13,19 +13,10 @@ namespace curvetext {
 
 namespace {
 
-// The C locale's classes; bytes from 0x80 up belong to none of them.
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// The C locale's letters; bytes from 0x80 up are none of them.
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool is_xdigit(char c) { return is_digit(c) || (lower(c) >= 'a' && lower(c) <= 'f'); }
 int xdigit_value(char c) { return is_digit(c) ? c - '0' : lower(c) - 'a' + 10; }
-
-void skip_space(const char*& p, const char* end) {
-  while (p < end && is_space(*p))
-    ++p;
-}
 
 // Takes the bytes of `word` (lower case) in any letter case; false at the
 // first byte that differs or when the input ends.
@@ -55,87 +46,115 @@ bool exact_decimal(std::uint64_t m, long long e10, double& v) {
   return true;
 }
 
-// The longest prefix of [s, e) that strtod reads as a finite number, s being
-// behind the sign: its digits and where it ends.
-struct Mantissa {
-  const char* end = nullptr;
+// One "%lf" conversion, read in one walk: where the bytes that the conversion
+// takes end and, within them, the longest prefix that strtod reads as a
+// number, with what its value needs.
+struct Number {
+  enum class Kind { digits, nan, infinity };
+  Kind kind = Kind::digits;
+  bool negative = false;
   bool hex = false;
-  int digits = 0;             // mantissa digits, before and after the point
-  int int_digits = 0;         // of them before the point
-  int first_significant = -1; // index of the first digit other than 0
-  int significant = 0;        // digits from that one on
-  std::uint64_t value = 0;    // those digits as an integer, while 19 or fewer
-  long long exponent = 0;     // the exponent written, saturated far out of range
+  const char* mantissa = nullptr; // its first byte, behind the sign and "0x"
+  const char* end = nullptr;      // end of the prefix that strtod reads
+  int digits = 0;                 // mantissa digits, before and after the point
+  int int_digits = 0;             // of them before the point
+  int first_significant = -1;     // index of the first digit other than 0
+  int significant = 0;            // digits from that one on
+  std::uint64_t value = 0;        // those digits as an integer, while 19 or fewer
+  long long exponent = 0;         // the exponent written, saturated far out of range
 };
 
-Mantissa read_mantissa(const char* s, const char* e) {
-  Mantissa m;
-  m.hex = e - s >= 2 && s[0] == '0' && lower(s[1]) == 'x';
-  const char* q = m.hex ? s + 2 : s; // from_chars wants no "0x"
-  for (bool dot = false; q < e; ++q) {
-    if (*q == '.' && !dot) {
+// "nan", "inf" or "infinity" in any letter case. "nan(...)" is not taken: the
+// parenthesis stays for the next directive. Once "infi" is taken the whole
+// "infinity" must follow.
+bool read_word(const char*& p, const char* end, Number& n) {
+  if (lower(*p) == 'n') {
+    n.kind = Number::Kind::nan;
+    return take_word(p, end, "nan");
+  }
+  n.kind = Number::Kind::infinity;
+  if (!take_word(p, end, "inf")) return false;
+  return p == end || lower(*p) != 'i' || take_word(p, end, "inity");
+}
+
+// The digits and at most one point: the conversion and strtod take the same.
+void read_mantissa(const char*& p, const char* end, Number& n) {
+  for (bool dot = false; p < end; ++p) {
+    if (*p == '.' && !dot) {
       dot = true;
       continue;
     }
-    if (!(m.hex ? is_xdigit(*q) : is_digit(*q))) break;
-    if (m.first_significant < 0 && *q != '0') m.first_significant = m.digits;
-    if (m.first_significant >= 0 && ++m.significant <= 19 && !m.hex) {
-      m.value = m.value * 10 + static_cast<std::uint64_t>(*q - '0');
+    if (!(n.hex ? is_xdigit(*p) : is_digit(*p))) break;
+    if (n.first_significant < 0 && *p != '0') n.first_significant = n.digits;
+    if (n.first_significant >= 0 && ++n.significant <= 19 && !n.hex) {
+      n.value = n.value * 10 + static_cast<std::uint64_t>(*p - '0');
     }
-    ++m.digits;
-    if (!dot) ++m.int_digits;
+    ++n.digits;
+    if (!dot) ++n.int_digits;
   }
-  m.end = q;
-  // An exponent counts only with at least one digit ("1e" reads as 1).
-  if (m.digits > 0 && q < e && lower(*q) == (m.hex ? 'p' : 'e')) {
-    const char* r = q + 1;
-    bool negative = false;
-    if (r < e && (*r == '+' || *r == '-')) negative = *r++ == '-';
-    if (r < e && is_digit(*r)) {
-      for (; r < e && is_digit(*r); ++r) {
-        if (m.exponent < 100000000) m.exponent = m.exponent * 10 + (*r - '0');
-      }
-      if (negative) m.exponent = -m.exponent;
-      m.end = r;
-    }
-  }
-  return m;
 }
 
-// strtod over the bytes that a conversion took, [s, e): the value of their
-// longest prefix that forms a number; false when no prefix does.
-bool to_double(const char* s, const char* e, double& value) {
-  bool negative = false;
-  if (s < e && (*s == '+' || *s == '-')) negative = *s++ == '-';
-  if (s == e) return false;
-  double v = 0.0;
-  if (lower(*s) == 'n') {
-    v = std::numeric_limits<double>::quiet_NaN(); // "nan": the taker admits nothing else
-  } else if (lower(*s) == 'i') {
-    v = std::numeric_limits<double>::infinity(); // "inf" or "infinity"
-  } else {
-    const Mantissa m = read_mantissa(s, e);
-    if (m.digits == 0) {
-      if (!m.hex) return false;
-      // "0x" without a hex digit: strtod reads the "0" alone.
-    } else if (m.hex || m.significant > 19 ||
-               !exact_decimal(m.value, m.exponent - (m.digits - m.int_digits), v)) {
-      const char* digits = m.hex ? s + 2 : s;
-      const auto result = std::from_chars(
-          digits, m.end, v, m.hex ? std::chars_format::hex : std::chars_format::general);
-      assert(result.ptr == m.end && "the number grammar and from_chars disagree");
-      if (result.ec == std::errc::result_out_of_range) {
-        // Beyond the double range one way or the other: the place of the
-        // first significant digit tells which (strtod gives an infinity or 0).
-        const long long lead = m.int_digits - 1 - m.first_significant; // in digits
-        const long long place = m.hex ? lead * 4 + m.exponent : lead + m.exponent;
-        v = place >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
-      } else if (result.ec != std::errc()) {
-        return false;
-      }
-    }
+// The exponent, after a mantissa with a digit. The conversion takes its mark
+// and sign even with no digit behind them ("1e+"); strtod reads the exponent
+// only with a digit, and the value is then that of the mantissa alone.
+void read_exponent(const char*& p, const char* end, Number& n) {
+  if (n.digits == 0 || p == end || lower(*p) != (n.hex ? 'p' : 'e')) return;
+  ++p;
+  const bool negative = take_sign(p, end);
+  if (p == end || !is_digit(*p)) return;
+  for (; p < end && is_digit(*p); ++p) {
+    if (n.exponent < 100000000) n.exponent = n.exponent * 10 + (*p - '0');
   }
-  value = negative ? -v : v;
+  if (negative) n.exponent = -n.exponent;
+  n.end = p;
+}
+
+// Takes the bytes of a "%lf" conversion from p on, behind its white space;
+// false when the conversion fails.
+bool read_number(const char*& p, const char* end, Number& n) {
+  n.negative = take_sign(p, end);
+  if (p == end) return false;
+  if (lower(*p) == 'n' || lower(*p) == 'i') return read_word(p, end, n);
+  n.hex = end - p >= 2 && p[0] == '0' && lower(p[1]) == 'x';
+  if (n.hex) p += 2;
+  n.mantissa = p;
+  read_mantissa(p, end, n);
+  if (p == n.mantissa) return false; // not even a point behind the sign or "0x"
+  n.end = p;
+  read_exponent(p, end, n);
+  return true;
+}
+
+// The value of a mantissa with a digit that the fast path cannot give exactly.
+bool slow_value(const Number& n, double& v) {
+  const auto result = std::from_chars(n.mantissa, n.end, v,
+                                      n.hex ? std::chars_format::hex : std::chars_format::general);
+  assert(result.ptr == n.end && "the number grammar and from_chars disagree");
+  if (result.ec == std::errc::result_out_of_range) {
+    // Beyond the double range one way or the other: the place of the first
+    // significant digit tells which (strtod gives an infinity or 0).
+    const long long lead = n.int_digits - 1 - n.first_significant; // in digits
+    const long long place = n.hex ? lead * 4 + n.exponent : lead + n.exponent;
+    v = place >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return result.ec == std::errc() || result.ec == std::errc::result_out_of_range;
+}
+
+// strtod's value of the number read; false when no prefix of it is one.
+bool value_of(const Number& n, double& value) {
+  double v = 0.0;
+  if (n.kind == Number::Kind::nan) {
+    v = std::numeric_limits<double>::quiet_NaN();
+  } else if (n.kind == Number::Kind::infinity) {
+    v = std::numeric_limits<double>::infinity();
+  } else if (n.digits == 0) {
+    if (!n.hex) return false; // "." or "-.": taken, but no number
+    // "0x" and a point without a hex digit: strtod reads the "0" alone.
+  } else if (n.hex || n.significant > 19 ||
+             !exact_decimal(n.value, n.exponent - (n.digits - n.int_digits), v)) {
+    if (!slow_value(n, v)) return false;
+  }
+  value = n.negative ? -v : v;
   return true;
 }
 
@@ -143,61 +162,13 @@ bool to_double(const char* s, const char* e, double& value) {
 
 bool scan_double(const char*& p, const char* end, double& value) {
   skip_space(p, end);
-  if (p == end) return false;
-  const char* start = p;
-  bool got_sign = false;
-  if (*p == '+' || *p == '-') {
-    got_sign = true;
-    if (++p == end) return false;
-  }
-  if (lower(*p) == 'n') {
-    if (!take_word(p, end, "nan")) return false;
-    // "nan(...)" is not taken: the parenthesis stays for the next directive.
-    return to_double(start, p, value);
-  }
-  if (lower(*p) == 'i') {
-    if (!take_word(p, end, "inf")) return false;
-    // Once "infi" is taken the whole "infinity" must follow.
-    if (p < end && lower(*p) == 'i' && !take_word(p, end, "inity")) return false;
-    return to_double(start, p, value);
-  }
-  bool hex = false;
-  bool got_digit = false;
-  if (*p == '0') {
-    ++p;
-    if (p < end && lower(*p) == 'x') {
-      hex = true;
-      ++p;
-    } else {
-      got_digit = true;
-    }
-  }
-  const char exp_char = hex ? 'p' : 'e';
-  bool got_dot = false;
-  bool got_e = false;
-  for (; p < end; ++p) {
-    const char c = *p;
-    if (is_digit(c) || (hex && !got_e && is_xdigit(c))) {
-      got_digit = true;
-    } else if (got_e && lower(p[-1]) == exp_char && (c == '+' || c == '-')) {
-      // a sign right behind the exponent mark
-    } else if (got_digit && !got_e && lower(c) == exp_char) {
-      got_e = got_dot = true;
-    } else if (!got_dot && c == '.') {
-      got_dot = true;
-    } else {
-      break;
-    }
-  }
-  const std::ptrdiff_t taken = p - start;
-  if (taken == (got_sign ? 1 : 0) || (hex && taken == (got_sign ? 3 : 2))) return false;
-  return to_double(start, p, value);
+  Number n;
+  return read_number(p, end, n) && value_of(n, value);
 }
 
 bool scan_hex(const char*& p, const char* end, int& value) {
   skip_space(p, end);
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  const bool negative = take_sign(p, end);
   bool any = false;
   if (p < end && *p == '0') {
     any = true;

@@ -39,8 +39,6 @@ public:
 
   // Number of values stored so far.
   int count() const { return count_; }
-  // True once a directive has failed: nothing more is read.
-  bool stopped() const { return stopped_; }
 
 private:
   bool go() const { return !stopped_; }
