@@ -140,13 +140,14 @@ bool remove_any(const std::wstring& path) {
 // Gives the interface file its own spelling. A rename that changes only the
 // letter case is one step on Windows; a file system that ignores such a
 // rename (Wine's) gets it in two, by way of the first intermediate name, and
-// a failed second step is undone.
-void give_own_spelling(const std::wstring& stored, const std::wstring& own,
+// a failed second step is undone. False only when the undo fails too: the
+// file is then under the intermediate name, where the next run finds it.
+bool give_own_spelling(const std::wstring& stored, const std::wstring& own,
                        const std::wstring& first) {
   std::wstring now;
-  if (!move_file(stored, own) || !stored_name(own, now) || now == own) return;
-  if (!move_file(now, first)) return;
-  if (!move_file(first, own)) move_file(first, now);
+  if (!move_file(stored, own) || !stored_name(own, now) || now == own) return true;
+  if (!move_file(now, first)) return true;
+  return move_file(first, own) || move_file(first, now);
 }
 
 } // namespace
@@ -160,7 +161,8 @@ bool take_over_name(const InterfaceNames& names) {
     // a Windows rename chain would stop: the file keeps the host's spelling,
     // as it always has. Either way the copy opens it under our name.
     std::wstring leftover;
-    if (stored != own && !stored_name(first, leftover)) give_own_spelling(stored, own, first);
+    if (stored != own && !stored_name(first, leftover))
+      return give_own_spelling(stored, own, first);
     return true;
   }
   // Only under an intermediate name: left there by a run killed in an
@@ -186,12 +188,15 @@ std::FILE* create_afresh(const char* path) {
   if (std::strpbrk(path, "/\\:") != nullptr) return nullptr; // this directory only
   const std::wstring p = wide(path);
   HANDLE h = INVALID_HANDLE_VALUE;
-  // A file removed while another process holds it open lingers until that
-  // process lets go: creating it anew is refused until then.
+  // A file removed while another process holds it open (with delete
+  // sharing) lingers under its name until that process lets go: creating it
+  // anew is refused as denied or as existing until then.
   waiting_out_holds([&] {
     if (!remove_any(p)) return false;
     h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+      SetLastError(ERROR_SHARING_VIOLATION);
     return h != INVALID_HANDLE_VALUE;
   });
   return stream(h, _O_WRONLY | _O_BINARY, "wb");
@@ -209,18 +214,26 @@ std::FILE* reopen_empty(const char* path) {
   return stream(h, _O_WRONLY | _O_BINARY, "wb");
 }
 
-// Windows refuses to move onto a read-only file, and a read-only work copy
-// left behind by a failed move could not be replaced by the next run: the
-// attribute comes off the target just before the move and goes onto the
-// result after it.
+// Windows refuses to move onto a read-only file: the attribute comes off the
+// target just before the move. The work copy takes it first (a read-only
+// file may still be moved), so that the output has it the moment it lands,
+// kill or not; a failed move gives it back to the target and leaves the work
+// copy writable.
 bool replace_file(const char* from, const char* to) {
   const std::wstring f = wide(from);
   const std::wstring t = wide(to);
   const DWORD attrs = attributes(t);
   const bool read_only = attrs != kNoFile && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
-  if (read_only) set_attributes(t, attrs & ~FILE_ATTRIBUTE_READONLY);
+  const DWORD work = attributes(f);
+  if (read_only) {
+    set_attributes(f, work | FILE_ATTRIBUTE_READONLY);
+    set_attributes(t, attrs & ~FILE_ATTRIBUTE_READONLY);
+  }
   const bool moved = move_file(f, t, MOVEFILE_REPLACE_EXISTING);
-  if (read_only) set_attributes(t, moved ? attributes(t) | FILE_ATTRIBUTE_READONLY : attrs);
+  if (read_only && !moved) {
+    set_attributes(t, attrs);
+    set_attributes(f, work & ~FILE_ATTRIBUTE_READONLY);
+  }
   return moved;
 }
 
@@ -232,27 +245,31 @@ bool replace_file(const char* from, const char* to) {
 constexpr const wchar_t* kLockFile = L"QVC_TEMP.LCK";
 
 bool DirectoryLock::take() {
-  HANDLE h = INVALID_HANDLE_VALUE;
   const ULONGLONG start = GetTickCount64();
   for (;;) {
-    h = CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+    const HANDLE h =
+        CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h != INVALID_HANDLE_VALUE) break;
+    if (h != INVALID_HANDLE_VALUE) {
+      handle_ = h;
+      return true;
+    }
     // Another run holds it: refused at once. Denied: a run that has just
     // ended, whose lock file is not gone yet, or a stray read-only one.
-    if (GetLastError() != ERROR_ACCESS_DENIED || GetTickCount64() - start >= kHoldBoundMs)
-      return false;
+    if (GetLastError() != ERROR_ACCESS_DENIED) return false;
     const DWORD attrs = GetFileAttributesW(kLockFile);
-    // No such file, yet it may not be created: a folder where the run can
-    // write nothing, so there is nothing to keep a second run from. The
-    // work copy then fails with its own message.
-    if (attrs == kNoFile && GetLastError() == ERROR_FILE_NOT_FOUND) return true;
-    if (attrs != kNoFile && (attrs & FILE_ATTRIBUTE_READONLY) != 0)
+    const bool none = attrs == kNoFile && GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (is_directory(attrs)) return false; // a folder of that name: no lock can be had
+    if (GetTickCount64() - start >= kHoldBoundMs) {
+      // Still no such file, yet it may not be created: a folder where the
+      // run can write nothing, so there is nothing to keep a second run
+      // from. The work copy then fails with its own message.
+      return none;
+    }
+    if (!none && (attrs & FILE_ATTRIBUTE_READONLY) != 0)
       SetFileAttributesW(kLockFile, FILE_ATTRIBUTE_HIDDEN);
     Sleep(8);
   }
-  handle_ = h;
-  return true;
 }
 
 DirectoryLock::~DirectoryLock() {

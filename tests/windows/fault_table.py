@@ -34,7 +34,8 @@ SIMPLE = {
     # W2: killed the moment the interface file's name goes: it never goes. Killed
     # the moment the work copy's goes (the replacing move): the output is there.
     "w2_kills_at_the_names": [({NAME: IN}, ["--kill-when-gone", NAME], 0, OUT),
-                              ({NAME: IN}, ["--kill-when-gone", WORK], None, OUT)],
+                              ({NAME: IN}, ["--kill-when-gone", WORK], None, OUT),
+                              ({NAME: IN_RO}, ["--kill-when-gone", WORK], None, OUT)],
     # W3: stale intermediate files never block a run, the host's name in any case.
     "w3_leftovers_never_block": [({NAME: IN, SECOND: STALE}, None, 0, OUT),
                                  ({NAME: IN, FIRST: STALE}, None, 0, OUT),
@@ -58,6 +59,9 @@ SIMPLE = {
                  ({NAME: IN}, ["--hold", NAME, "rw", "0", "800"], 0, OUT),
                  ({NAME: IN}, ["--hold", WORK, "-", "seen", "300"], 0, OUT),
                  ({NAME: IN}, ["--hold", WORK, "r", "seen", "500"], 0, OUT),
+                 # A leftover work copy held with delete sharing: its name lingers.
+                 ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rd", "0", "300"], 0, OUT),
+                 ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rwd", "0", "300"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "-", "0", "5000"], -1, IN)],
 }
 
