@@ -25,6 +25,9 @@ enum class Curve { circle, arc };
 // Positions looked at per pass: 0 to 50.
 constexpr int kLastPosition = 50;
 
+// The length of a glyph's direction vector in the records.
+constexpr double kDirectionLength = 3.0;
+
 // How many bytes of a text longer than the bound the passes write: the
 // positions up to the bound, less a lead byte on the last one (its trail
 // byte lies past the bound, so the character is dropped whole), or up to
@@ -36,9 +39,9 @@ int bytes_within_bound(const LayoutJob& job) {
     const int kind = SHIFTJIS(text, i);
     if (lead_pending) {
       lead_pending = false;
-    } else if (kind == 2) {
+    } else if (kind == kSjisUnsupported) {
       return i;
-    } else if (kind == 1) {
+    } else if (kind == kSjisLead) {
       lead_pending = true;
     }
   }
@@ -59,15 +62,15 @@ double middle_angle(const LayoutJob& job) {
 Placement outer_at(const LayoutJob& job, double a) {
   const double t = a - PAI * 0.5;
   return {job.in.CX + job.in.CR * std::cos(a), job.in.CY + job.in.CR * std::sin(a),
-          3.0 * std::cos(t), 3.0 * std::sin(t)};
+          kDirectionLength * std::cos(t), kDirectionLength * std::sin(t)};
 }
 
 // A glyph at angle a on the circle of radius r, pointing along the
 // counter-clockwise tangent.
 Placement inner_at(const LayoutJob& job, double r, double a) {
   const double t = a + PAI * 0.5;
-  return {job.in.CX + r * std::cos(a), job.in.CY + r * std::sin(a), 3.0 * std::cos(t),
-          3.0 * std::sin(t)};
+  return {job.in.CX + r * std::cos(a), job.in.CY + r * std::sin(a), kDirectionLength * std::cos(t),
+          kDirectionLength * std::sin(t)};
 }
 
 // Inputs from which no record could be computed: a zero divisor in either

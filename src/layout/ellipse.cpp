@@ -31,6 +31,10 @@ namespace {
 // this many steps: well within a second.
 constexpr int kMaxWalkSteps = 1 << 22;
 
+// The parameter step of a walk as a share of the angle one byte advance spans
+// on the circle of radius CR: 20 steps per byte advance.
+constexpr double kStepShare = 0.05;
+
 // The tilt of the ellipse: turns a point counter-clockwise about the origin,
 // with the sine and cosine of the angle taken once for the whole layout.
 class Tilt {
@@ -300,7 +304,7 @@ bool inner_search(Layout& L, Walk& w) {
   const double pai = PAI;
   // Recomputed rather than reused: the same value, kept as the host's own
   // records were computed.
-  w.radtb0 = ((L.b * (pai + pai)) / ((pai + pai) * job.in.CR)) * 0.05;
+  w.radtb0 = ((L.b * (pai + pai)) / ((pai + pai) * job.in.CR)) * kStepShare;
   w.radtb = w.radtb0 + 0;
   w.t0[0] = 0.0;
   w.t0[1] = 0 - job.in.CR * job.in.HP;
@@ -399,7 +403,7 @@ long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int q
   const double elen = job.in.CR * (PAI + PAI);
   const double rad0 = ((PAI + PAI) * b) / elen;
   const double sh0 = 0.5 * (length - 1) * b;
-  const double radtb0 = rad0 * 0.05;
+  const double radtb0 = rad0 * kStepShare;
 
   // Input no walk can measure: a step of zero, or of a full turn or more,
   // never ends or never moves, and non-finite values would reach the records.
