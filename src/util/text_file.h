@@ -26,7 +26,6 @@ public:
   ~TextIn();
 
   bool open(const char* path);
-  bool is_open() const { return file_ != nullptr; }
 
   // Reads one piece as the C library's line read does into a buffer of
   // `size` bytes: at most size - 1 bytes, up to and including an LF, then a
@@ -43,7 +42,6 @@ public:
   // LF has a CR right before it, LF when not, the platform's own before any LF.
   LineEnd line_end() const { return line_end_; }
 
-  bool at_end() const { return eof_ && pos_ == len_; }
   bool failed() const { return error_; }
   bool close();
 
@@ -86,7 +84,6 @@ public:
   // Opens the file again, emptied and following no link; `afresh` removes
   // whatever has the name and creates a new file in its place.
   bool open(const char* path, LineEnd line_end, bool afresh = false);
-  bool is_open() const { return file_ != nullptr; }
 
   void write(const char* data, std::size_t n);
   void print(const char* format, ...)
@@ -95,8 +92,6 @@ public:
 #endif
       ;
 
-  // True while every byte so far has reached the file.
-  bool good() const { return !error_; }
   // Flushes and closes; false when any write, the flush or the close failed.
   bool close();
 
