@@ -25,6 +25,9 @@ enum class Curve { circle, arc };
 // Positions looked at per pass: 0 to 50.
 constexpr int kLastPosition = 50;
 
+// The length of a glyph's direction vector in the records.
+constexpr double kDirectionLength = 3.0;
+
 // How many bytes of a text longer than the bound the passes write: the
 // positions up to the bound, less a lead byte on the last one (its trail
 // byte lies past the bound, so the character is dropped whole), or up to
@@ -36,9 +39,9 @@ int bytes_within_bound(const LayoutJob& job) {
     const int kind = SHIFTJIS(text, i);
     if (lead_pending) {
       lead_pending = false;
-    } else if (kind == 2) {
+    } else if (kind == kSjisUnsupported) {
       return i;
-    } else if (kind == 1) {
+    } else if (kind == kSjisLead) {
       lead_pending = true;
     }
   }
@@ -59,15 +62,15 @@ double middle_angle(const LayoutJob& job) {
 Placement outer_at(const LayoutJob& job, double a) {
   const double t = a - PAI * 0.5;
   return {job.in.CX + job.in.CR * std::cos(a), job.in.CY + job.in.CR * std::sin(a),
-          3.0 * std::cos(t), 3.0 * std::sin(t)};
+          kDirectionLength * std::cos(t), kDirectionLength * std::sin(t)};
 }
 
 // A glyph at angle a on the circle of radius r, pointing along the
 // counter-clockwise tangent.
 Placement inner_at(const LayoutJob& job, double r, double a) {
   const double t = a + PAI * 0.5;
-  return {job.in.CX + r * std::cos(a), job.in.CY + r * std::sin(a), 3.0 * std::cos(t),
-          3.0 * std::sin(t)};
+  return {job.in.CX + r * std::cos(a), job.in.CY + r * std::sin(a), kDirectionLength * std::cos(t),
+          kDirectionLength * std::sin(t)};
 }
 
 // Inputs from which no record could be computed: a zero divisor in either
@@ -103,6 +106,38 @@ void trace_outer_byte(const LayoutJob& job, Curve curve, const PairBuffer& pair,
   }
 }
 
+// The outer pass: from angle a clockwise, s per byte. False when the layout
+// ends; an unsupported character ends only this pass.
+bool outer_pass(LayoutJob& job, Curve curve, int length, double a, double s) {
+  const bool trace = job.isTest == kDebugTrace;
+  const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
+  PairBuffer pair;
+  for (int i = 0; i < length && i <= kLastPosition; ++i) {
+    // A double-byte glyph stands midway between its lead byte (one step
+    // back, at a + s) and its trail byte.
+    if (trace && curve == Curve::circle && pair.lead_pending()) {
+      std::printf("#     2byte OUTPUT str[0](%2x)  str[1](%2x)\n", pair.bytes[0], text[i]);
+    }
+    const Step step = glyph_step(job, pair, i, outer_at(job, a), outer_at(job, a + s * 0.5));
+    if (step == Step::broken) return false;
+    if (step == Step::rejected) break;
+    if (trace) trace_outer_byte(job, curve, pair, i, a);
+    a = a - s;
+  }
+  return true;
+}
+
+// The inner pass: on the circle of radius r from angle a counter-clockwise,
+// s2 per byte.
+void inner_pass(LayoutJob& job, int length, double r, double a, double s2) {
+  PairBuffer pair;
+  for (int i = 0; i <= kLastPosition && i < length; ++i) {
+    const Step step = glyph_step(job, pair, i, inner_at(job, r, a), inner_at(job, r, a - s2 * 0.5));
+    if (step == Step::broken || step == Step::rejected) return;
+    a = a + s2;
+  }
+}
+
 void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
   const bool trace = job.isTest == kDebugTrace;
   if (trace) trace_entry(job, curve, qv_line_cnt);
@@ -113,13 +148,12 @@ void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
     reject_curve(job.fpw);
     return;
   }
-  const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
   const double b = byte_advance(job);
   const double pitch = job.MOJI_zw + job.MOJI_zd;
   const double mlen = (pitch * (length - 1) + job.MOJI_zw) * 0.5;
-  const double half_count = (length - 1) * 0.5;
   // Centring uses the full length even when the text runs past the last
   // position written.
+  const double half_count = (length - 1) * 0.5;
 
   // Bytes past the last position are dropped: say so, rather than hand the
   // host a shortened text as if it were whole.
@@ -131,40 +165,21 @@ void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
   const double elen = (PAI + PAI) * job.in.CR;
   const double s = ((PAI + PAI) * b) / elen;
   const double h = half_count * s;
-  double a = (curve == Curve::circle ? PAI * 0.5 : middle_angle(job)) + h;
+  const double a = (curve == Curve::circle ? PAI * 0.5 : middle_angle(job)) + h;
   if (trace) {
     std::printf("# CR(%.1f) --- elen(%.1f)  1ch(%.1f + %.1f)/2 = (%.1f)deg--- \n", job.in.CR, elen,
                 job.MOJI_zw, job.MOJI_zd, degrees(s));
     std::printf("# str(%s)(%d)(%.1f) str-center=a(%.1f)   deg2(%.1f) = 90deg + deg1(%.1f)\n",
                 job.in.ChSTR, length, mlen, mlen * 0.5, degrees(a), degrees(h));
   }
-
-  PairBuffer pair;
-  for (int i = 0; i < length && i <= kLastPosition; ++i) {
-    // A double-byte glyph stands midway between its lead byte (one step
-    // back, at a + s) and its trail byte.
-    if (trace && curve == Curve::circle && pair.lead_pending()) {
-      std::printf("#     2byte OUTPUT str[0](%2x)  str[1](%2x)\n", pair.bytes[0], text[i]);
-    }
-    const Step step = glyph_step(job, pair, i, outer_at(job, a), outer_at(job, a + s * 0.5));
-    if (step == Step::broken) return;
-    if (step == Step::rejected) break;
-    if (trace) trace_outer_byte(job, curve, pair, i, a);
-    a = a - s;
-  }
+  if (!outer_pass(job, curve, length, a, s)) return;
 
   job.fpw.print("cc7 \n");
   const double r = job.in.CR - job.MOJI_zh;
   const double s2 = (b * (PAI + PAI)) / ((job.in.CR - job.MOJI_zh) * (PAI + PAI));
-  a = (curve == Curve::circle ? PAI * 1.5 : middle_angle(job)) - half_count * s2;
+  const double a2 = (curve == Curve::circle ? PAI * 1.5 : middle_angle(job)) - half_count * s2;
   if (job.isTest == kDebugLength) job.fpw.print("## len(%d) mlen(%.1f)\n", length, mlen);
-
-  pair.clear();
-  for (int i = 0; i <= kLastPosition && i < length; ++i) {
-    const Step step = glyph_step(job, pair, i, inner_at(job, r, a), inner_at(job, r, a - s2 * 0.5));
-    if (step == Step::broken || step == Step::rejected) return;
-    a = a + s2;
-  }
+  inner_pass(job, length, r, a2, s2);
 }
 
 } // namespace

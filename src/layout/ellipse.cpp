@@ -31,6 +31,10 @@ namespace {
 // this many steps: well within a second.
 constexpr int kMaxWalkSteps = 1 << 22;
 
+// The parameter step of a walk as a share of the angle one byte advance spans
+// on the circle of radius CR: 20 steps per byte advance.
+constexpr double kStepShare = 0.05;
+
 // The tilt of the ellipse: turns a point counter-clockwise about the origin,
 // with the sine and cosine of the angle taken once for the whole layout.
 class Tilt {
@@ -222,164 +226,164 @@ bool step_allowed(Layout& L, long long start) {
 // A glyph record follows, or only a lead byte waits for its trail byte.
 bool goes_on(Step s) { return s == Step::written || s == Step::held; }
 
-// Outer pass, first byte position: from the top point leftwards until the
-// summed length passes sh0. False when the layout ends.
-bool outer_search(Layout& L, Walk& w) {
+// The chord of one step of a walk onto the next curve point, measured on the
+// walk's curve: the ellipse itself on the outer pass, the inner curve on the
+// inner pass. The walk then stands on the new point.
+template <Curve C> double advance(const Layout& L, Walk& w, const StepAhead& step, Going going) {
+  double chord = 0.0;
+  if constexpr (C == Curve::outer) {
+    chord = PTDIST(w.t0, step.t1);
+  } else {
+    chord = PTDIST(w.inner, step.in1);
+  }
+  step_to(L.tilt, w, step.t1, going);
+  if constexpr (C == Curve::inner) {
+    w.inner[0] = step.in1[0];
+    w.inner[1] = step.in1[1];
+  }
+  return chord;
+}
+
+// Where a glyph of the walk stands, tilted: the curve point on the outer
+// pass; on the inner pass the inner point, turned only where a glyph may need
+// it.
+template <Curve C> void glyph_point(const Layout& L, const Walk& w, double* out) {
+  if constexpr (C == Curve::outer) {
+    out[0] = w.tilted[0];
+    out[1] = w.tilted[1];
+  } else {
+    L.tilt.turn(w.inner, out);
+  }
+}
+
+// The outer search starts on the top point.
+void start_outer(Layout& L, Walk& w) {
   const LayoutJob& job = L.job;
   w.t0[0] = 0.0;
   w.t0[1] = job.in.CR * job.in.HP + 0;
   L.tilt.turn(w.t0, w.tilted);
-  L.pair.clear();
   w.radtb = 0.0;
-  double sh = 0.0;
-  Lookahead ahead(job, Curve::outer, Going::search);
-  const long long start = L.steps;
-  while (w.radtb < L.two_pi) {
-    if (!step_allowed(L, start)) return false;
-    const double* t1 = ahead.next(w).t1;
-    sh += PTDIST(w.t0, t1);
-    step_to(L.tilt, w, t1, Going::search);
-    if (sh > L.sh0) break;
-    w.radtb += w.radtb0;
-  }
-  const Placement glyph = at(job, w.tilted, w.vec);
-  return goes_on(glyph_step(L.job, L.pair, 0, glyph, glyph));
 }
 
-// Outer pass, the other bytes: back rightwards from the first position.
-// False when the layout ends; a rejected byte ends only this walk.
-bool outer_placement(Layout& L, Walk& w) {
-  LayoutJob& job = L.job;
-  Placing p(L, w);
-  Lookahead ahead(job, Curve::outer, Going::placement);
-  const long long start = L.steps;
-  for (;;) {
-    // Only a one-byte text can be done here; a longer one ends by its bytes.
-    if (w.radtb <= p.radtbe && p.i >= L.length) break;
-    if (!step_allowed(L, start)) return false;
-    const double* t1 = ahead.next(w).t1;
-    p.add(PTDIST(w.t0, t1));
-    step_to(L.tilt, w, t1, Going::placement);
-    // Halfway between two byte positions: where a double-byte glyph stands.
-    if (p.pair_sum >= L.b) {
-      p.pair_point[0] = w.tilted[0];
-      p.pair_point[1] = w.tilted[1];
-      p.pair_vec[0] = w.vec[0];
-      p.pair_vec[1] = w.vec[1];
-      p.pair_sum -= L.b;
-    }
-    if (p.position_sum >= L.b) {
-      // A one-byte text has no byte 1: its terminating NUL must never
-      // become a glyph (a first step longer than the advance gets here).
-      if (p.i >= L.length) break;
-      const Step s =
-          glyph_step(job, L.pair, p.i, at(job, w.tilted, w.vec), at(job, p.pair_point, p.pair_vec));
-      if (s == Step::broken) return false;
-      if (s == Step::rejected) break;
-      p.i += 1;
-      if (p.i >= L.length) break;
-      p.position_sum -= L.b;
-    }
-    if (p.sh >= p.two_sh0) break;
-    w.radtb -= w.radtb0;
-  }
-  if (job.isTest == kDebugTrace) {
-    job.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, p.radtbe, p.sh,
-                  p.two_sh0);
-    std::printf("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, p.sh,
-                w.radtb0, L.rad0, L.elen, L.b);
-    std::printf("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / PAI, w.radtb0 * 180 / PAI);
-  }
-  return true;
-}
-
-// Inner pass, first byte position: from one step off the bottom point
-// leftwards, measured along the inner curve. False when the layout ends.
-bool inner_search(Layout& L, Walk& w) {
-  LayoutJob& job = L.job;
+// The inner search starts one step off the bottom point.
+void start_inner(Layout& L, Walk& w) {
+  const LayoutJob& job = L.job;
   const double pai = PAI;
   // Recomputed rather than reused: the same value, kept as the host's own
   // records were computed.
-  w.radtb0 = ((L.b * (pai + pai)) / ((pai + pai) * job.in.CR)) * 0.05;
+  w.radtb0 = ((L.b * (pai + pai)) / ((pai + pai) * job.in.CR)) * kStepShare;
   w.radtb = w.radtb0 + 0;
   w.t0[0] = 0.0;
   w.t0[1] = 0 - job.in.CR * job.in.HP;
   L.tilt.turn(w.t0, w.tilted);
-  double sh = 0.0;
-  L.pair.clear();
   w.inner[0] = 0.0;
   w.inner[1] = (0 - job.in.CR * job.in.HP) + job.MOJI_zh;
-  Lookahead ahead(job, Curve::inner, Going::search);
+}
+
+// A search, the first byte position: from its start leftwards until the
+// summed length reaches sh0. False when the layout ends.
+template <Curve C> bool search(Layout& L, Walk& w) {
+  if constexpr (C == Curve::outer) {
+    start_outer(L, w);
+  } else {
+    start_inner(L, w);
+  }
+  L.pair.clear();
+  double sh = 0.0;
+  Lookahead ahead(L.job, C, Going::search);
   const long long start = L.steps;
   while (w.radtb < L.two_pi) {
     if (!step_allowed(L, start)) return false;
-    const StepAhead& step = ahead.next(w);
-    const double* t1 = step.t1;
-    const double* in1 = step.in1;
-    sh += PTDIST(w.inner, in1);
-    step_to(L.tilt, w, t1, Going::search);
-    w.inner[0] = in1[0];
-    w.inner[1] = in1[1];
-    if (sh >= L.sh0) break;
+    sh += advance<C>(L, w, ahead.next(w), Going::search);
+    // The outer search stops past sh0, the inner one on reaching it.
+    if (C == Curve::outer ? sh > L.sh0 : sh >= L.sh0) break;
     w.radtb += w.radtb0;
   }
   double point[2];
-  L.tilt.turn(w.inner, point);
-  const Placement glyph = at(job, point, w.vec);
-  if (!goes_on(glyph_step(job, L.pair, 0, glyph, glyph))) return false;
-  return L.length > 1;
+  glyph_point<C>(L, w, point);
+  const Placement glyph = at(L.job, point, w.vec);
+  if (!goes_on(glyph_step(L.job, L.pair, 0, glyph, glyph))) return false;
+  // A one-byte text is done with its first inner byte.
+  return C == Curve::outer || L.length > 1;
 }
 
-// Inner pass, the other bytes: back rightwards along the inner curve until
-// the bytes, the summed length or radtbe run out.
-void inner_placement(Layout& L, Walk& w) {
+void trace_inner_step(const Layout& L, const Walk& w, const Placing& p, const double* t1) {
+  L.job.fpw.print("# b(%.2f) radtb(%.8f) radtbe(%.8f) radtb0(%.8f) t0(%.8f)\n", L.b, w.radtb,
+                  p.radtbe, w.radtb0, w.t0[0]);
+  L.job.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
+}
+
+void trace_outer_end(const Layout& L, const Walk& w, const Placing& p) {
+  L.job.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, p.radtbe, p.sh,
+                  p.two_sh0);
+  std::printf("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, p.sh,
+              w.radtb0, L.rad0, L.elen, L.b);
+  std::printf("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / PAI, w.radtb0 * 180 / PAI);
+}
+
+// What follows a byte position of a placement walk.
+enum class Next { step, end_walk, end_layout };
+
+// A byte position of a placement walk: the glyph of byte p.i where the walk
+// stands, or of the double-byte character it completes.
+template <Curve C> Next place_byte(Layout& L, const Walk& w, Placing& p) {
+  // A one-byte text has no byte 1: its terminating NUL must never become a
+  // glyph (a first step longer than the advance gets here).
+  if (p.i >= L.length) return Next::end_walk;
+  double point[2];
+  glyph_point<C>(L, w, point);
+  const Step s =
+      glyph_step(L.job, L.pair, p.i, at(L.job, point, w.vec), at(L.job, p.pair_point, p.pair_vec));
+  if (s == Step::broken) return Next::end_layout;
+  if (s == Step::rejected) return Next::end_walk;
+  p.i += 1;
+  if (p.i >= L.length) return Next::end_walk;
+  p.position_sum -= L.b;
+  return Next::step;
+}
+
+// A placement, the other bytes: back rightwards from the first position
+// until the bytes, the summed length or radtbe run out. False when the
+// layout ends; a rejected byte ends only this walk.
+template <Curve C> bool place(Layout& L, Walk& w) {
   LayoutJob& job = L.job;
   Placing p(L, w);
-  Lookahead ahead(job, Curve::inner, Going::placement);
+  Lookahead ahead(job, C, Going::placement);
   const long long start = L.steps;
   for (;;) {
-    if (w.radtb <= p.radtbe) return;
-    if (!step_allowed(L, start)) return;
+    // radtbe ends the inner walk; on the outer pass only a one-byte text can
+    // end here, a longer one ends by its bytes.
+    if (w.radtb <= p.radtbe && (C == Curve::inner || p.i >= L.length)) break;
+    if (!step_allowed(L, start)) return false;
     const StepAhead& step = ahead.next(w);
-    const double* t1 = step.t1;
-    const double* in1 = step.in1;
-    if (job.isTest == kDebugTrace) {
-      job.fpw.print("# b(%.2f) radtb(%.8f) radtbe(%.8f) radtb0(%.8f) t0(%.8f)\n", L.b, w.radtb,
-                    p.radtbe, w.radtb0, w.t0[0]);
-      job.fpw.print("# t0(%.10f %.10f) t1(%.10f %.10f)\n", w.t0[0], w.t0[1], t1[0], t1[1]);
-    }
-    p.add(PTDIST(w.inner, in1));
-    step_to(L.tilt, w, t1, Going::placement);
-    w.inner[0] = in1[0];
-    w.inner[1] = in1[1];
-    // The inner point is turned only where a glyph may need it.
+    if (C == Curve::inner && job.isTest == kDebugTrace) trace_inner_step(L, w, p, step.t1);
+    p.add(advance<C>(L, w, step, Going::placement));
+    // Halfway between two byte positions: where a double-byte glyph stands.
     if (p.pair_sum >= L.b) {
-      L.tilt.turn(w.inner, p.pair_point);
+      glyph_point<C>(L, w, p.pair_point);
       p.pair_vec[0] = w.vec[0];
       p.pair_vec[1] = w.vec[1];
       p.pair_sum -= L.b;
     }
     if (p.position_sum >= L.b) {
-      double point[2];
-      L.tilt.turn(w.inner, point);
-      const Step s =
-          glyph_step(job, L.pair, p.i, at(job, point, w.vec), at(job, p.pair_point, p.pair_vec));
-      if (!goes_on(s)) return;
-      p.i += 1;
-      if (p.i >= L.length) return;
-      p.position_sum -= L.b;
+      const Next next = place_byte<C>(L, w, p);
+      if (next == Next::end_layout) return false;
+      if (next == Next::end_walk) break;
     }
-    if (p.sh >= p.two_sh0) return;
+    if (p.sh >= p.two_sh0) break;
     w.radtb -= w.radtb0;
   }
+  if (C == Curve::outer && job.isTest == kDebugTrace) trace_outer_end(L, w, p);
+  return true;
 }
 
-// The four walks; each ends the layout early when it must.
+// The walks of the two passes, a search and a placement each; each ends the
+// layout early when it must.
 void walk(Layout& L, Walk& w) {
-  if (!outer_search(L, w) || !outer_placement(L, w)) return;
+  if (!search<Curve::outer>(L, w) || !place<Curve::outer>(L, w)) return;
   L.job.fpw.print("cc7 \n");
-  if (!inner_search(L, w)) return;
-  inner_placement(L, w);
+  if (!search<Curve::inner>(L, w)) return;
+  place<Curve::inner>(L, w);
 }
 
 } // namespace
@@ -399,7 +403,7 @@ long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int q
   const double elen = job.in.CR * (PAI + PAI);
   const double rad0 = ((PAI + PAI) * b) / elen;
   const double sh0 = 0.5 * (length - 1) * b;
-  const double radtb0 = rad0 * 0.05;
+  const double radtb0 = rad0 * kStepShare;
 
   // Input no walk can measure: a step of zero, or of a full turn or more,
   // never ends or never moves, and non-finite values would reach the records.

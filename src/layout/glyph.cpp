@@ -46,11 +46,11 @@ Step glyph_step(const LayoutJob& job, PairBuffer& pair, int i, const Placement& 
   const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
   const int kind = SHIFTJIS(text, i);
   if (!pair.lead_pending()) {
-    if (kind == 1) {
+    if (kind == kSjisLead) {
       pair.bytes[0] = text[i];
       return Step::held;
     }
-    if (kind == 2) {
+    if (kind == kSjisUnsupported) {
       fpw.print("h# NG SHIFT-jis 2Byte Character \n");
       return Step::rejected;
     }

@@ -3,8 +3,8 @@
 // The reader fills it; the layouts and the trailer only read it.
 //
 // Every value starts as the host expects it before the interface file is
-// read; a capture field holding kNothingCaptured (-20.0 for MOJIWi) has
-// captured nothing.
+// read; a capture field holding kNothingCaptured (its negative for MOJIWi)
+// has captured nothing.
 #pragma once
 
 namespace curvetext {
@@ -23,10 +23,10 @@ struct Captures {
   int MOJISi = kNothingCaptured; // text kind
   // Kind-0 sizes captured from the first "cn0" record; MOJIWi must start
   // negative because the trailer tests it for being positive.
-  double MOJIWi = -20.0;
-  double MOJIHi = 20.0;
-  double MOJIDi = 20.0;
-  int MOJICi = 20;
+  double MOJIWi = -kNothingCaptured;
+  double MOJIHi = kNothingCaptured;
+  double MOJIDi = kNothingCaptured;
+  int MOJICi = kNothingCaptured;
 };
 
 struct InterfaceData {

@@ -72,7 +72,7 @@ void set_attributes(const std::wstring& path, DWORD attrs) {
 // finds a name in any letter case); false when there is none.
 bool stored_name(const std::wstring& path, std::wstring& stored) {
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(path.c_str(), &found);
+  HANDLE search = FindFirstFileW(path.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   // FindFirstFileW also matches a short (8.3) name: only a real spelling of

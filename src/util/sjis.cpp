@@ -26,9 +26,9 @@ int STRLEN(const unsigned char* s) {
 
 int SHIFTJIS(const unsigned char* s, int i) {
   const unsigned char c = s[i];
-  if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEA)) return 1;
-  if (c >= 0xEB && c <= 0xFC) return 2;
-  return 0;
+  if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEA)) return kSjisLead;
+  if (c >= 0xEB && c <= 0xFC) return kSjisUnsupported;
+  return kSjisSingle;
 }
 
 void STRCPY(unsigned char* dst, const unsigned char* src) {

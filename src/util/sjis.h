@@ -16,8 +16,13 @@ int SPCNT(const char* s);
 // Position of the first NUL, or 257 when none of the first 257 bytes is NUL.
 int STRLEN(const unsigned char* s);
 
-// Class of the byte at position i: 1 lead byte of a double-byte character,
-// 2 a lead byte we do not support, 0 a single-byte character.
+// The classes of a byte that SHIFTJIS tells apart.
+constexpr int kSjisSingle = 0;      // a single-byte character
+constexpr int kSjisLead = 1;        // the lead byte of a double-byte character
+constexpr int kSjisUnsupported = 2; // a lead byte we do not support
+
+// Class of the byte at position i: kSjisLead, kSjisUnsupported or
+// kSjisSingle.
 int SHIFTJIS(const unsigned char* s, int i);
 
 // Copies src into dst up to its first NUL, CR or LF, at most 250 bytes,

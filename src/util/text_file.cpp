@@ -120,43 +120,73 @@ std::size_t TextIn::read_piece(char* buf, std::size_t size) {
   return n;
 }
 
-std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
-  constexpr std::size_t kPiece = 254; // what read_piece delivers into 255 bytes
-  std::uint32_t count = 0;
-  std::size_t col = 0; // bytes of the piece in progress
-  // A piece ends when it is full or at a line end.
-  auto bytes_taken = [&](std::size_t n) {
-    col += n;
-    if (col == kPiece) {
-      ++count;
-      col = 0;
+namespace {
+
+// Counts the pieces read_piece would deliver: a piece ends when it is full
+// (254 bytes, what read_piece delivers into 255) or at a line end.
+class PieceCount {
+public:
+  explicit PieceCount(std::uint32_t max) : max_(max) {}
+  void bytes_taken(std::size_t n) {
+    col_ += n;
+    if (col_ == kPiece) {
+      ++count_;
+      col_ = 0;
     }
-  };
-  auto line_ended = [&] {
-    ++count;
-    col = 0;
-  };
+  }
+  void line_ended() {
+    ++count_;
+    col_ = 0;
+  }
+  // A last line without a line end.
+  void file_ended() {
+    if (col_ > 0) ++count_;
+  }
+  // A piece in progress is always finished; a new one begins only below the
+  // bound.
+  bool more() const { return col_ > 0 || count_ < max_; }
+  // Bytes the piece in progress can still take.
+  std::size_t room() const { return kPiece - col_; }
+  std::uint32_t count() const { return count_; }
+
+private:
+  static constexpr std::size_t kPiece = 254;
+  const std::uint32_t max_;
+  std::uint32_t count_ = 0;
+  std::size_t col_ = 0; // bytes of the piece in progress
+};
+
+// Counts the pieces of buf[p, stop), a stretch without a CR, as long as the
+// bound allows; returns where it stopped.
+std::size_t count_stretch(const unsigned char* buf, std::size_t p, std::size_t stop,
+                          PieceCount& pieces) {
+  while (p < stop && pieces.more()) {
+    const std::size_t room = pieces.room();
+    const std::size_t span = stop - p < room ? stop - p : room;
+    if (const void* lf = std::memchr(buf + p, '\n', span)) {
+      p = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - buf) + 1;
+      pieces.line_ended();
+    } else {
+      p += span;
+      pieces.bytes_taken(span);
+    }
+  }
+  return p;
+}
+
+} // namespace
+
+std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
+  PieceCount pieces(max_pieces);
   if (file_ == nullptr) return 0;
-  while (col > 0 || count < max_pieces) {
+  while (pieces.more()) {
     if (pos_ == len_ && !fill()) {
-      if (col > 0 && !error_) ++count; // a last line without a line end
+      if (!error_) pieces.file_ended();
       break;
     }
     // The bytes before the next CR stand as they are: copied in one go,
     // their pieces counted line by line.
-    const std::size_t stop = next('\r', next_cr_);
-    std::size_t p = pos_;
-    while (p < stop && (col > 0 || count < max_pieces)) {
-      const std::size_t room = kPiece - col;
-      const std::size_t span = stop - p < room ? stop - p : room;
-      if (const void* lf = std::memchr(buf_ + p, '\n', span)) {
-        p = static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - buf_) + 1;
-        line_ended();
-      } else {
-        p += span;
-        bytes_taken(span);
-      }
-    }
+    const std::size_t p = count_stretch(buf_, pos_, next('\r', next_cr_), pieces);
     if (p > pos_) {
       out.write(reinterpret_cast<const char*>(buf_ + pos_), p - pos_);
       pos_ = p;
@@ -165,13 +195,13 @@ std::uint32_t TextIn::copy_pieces(TextOut& out, std::uint32_t max_pieces) {
     // A CR: with the LF behind it a line end, alone an ordinary byte.
     if (take_line_end()) {
       out.write("\n", 1);
-      line_ended();
+      pieces.line_ended();
     } else {
       out.write("\r", 1);
-      bytes_taken(1);
+      pieces.bytes_taken(1);
     }
   }
-  return count;
+  return pieces.count();
 }
 
 bool TextIn::close() {
