@@ -247,9 +247,8 @@ constexpr const wchar_t* kLockFile = L"QVC_TEMP.LCK";
 bool DirectoryLock::take() {
   const ULONGLONG start = GetTickCount64();
   for (;;) {
-    const HANDLE h =
-        CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE h = CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       handle_ = h;
       return true;
