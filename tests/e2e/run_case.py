@@ -84,6 +84,15 @@ def expected(case, name, target):
     return own if os.path.exists(own) else os.path.join(case, name)
 
 
+# Messages of Wine itself, never of the tool: its server dropped a client.
+WINE_TROUBLE = (b"wine client error", b"wine: failed to", b"wineserver")
+wine_retries = 1
+
+
+def wine_trouble(stderr):
+    return any(marker in stderr for marker in WINE_TROUBLE)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
@@ -154,6 +163,13 @@ def main():
                           timeout=50 * float(os.environ.get("CURVETEXT_SLOWDOWN", "1")),
                           preexec_fn=prepare if setup else None)
     used_after = os.times()
+    global wine_retries
+    if runner and "wine" in runner[0] and wine_trouble(proc.stderr) and wine_retries > 0:
+        # Wine's own server failed the start (not the tool): run once more.
+        wine_retries -= 1
+        shutil.rmtree(scratch, ignore_errors=True)
+        print(f"{name}: Wine failed to start the run ({proc.stderr[:80]!r}); once more")
+        return main()
     cpu = (used_after.children_user - used_before.children_user
            + used_after.children_system - used_before.children_system)
     status = proc.returncode & 0xFF

@@ -122,9 +122,21 @@ class Table:
         if got != want:
             self.fail(row, f"{what}: got {got!r:.80}, expected {want!r:.80}")
 
+    def in_wine(self, args, **kw):
+        """A Wine process; once more when Wine itself failed it (its server
+        dropped the client, or it hung: no step of the tool waits a minute)."""
+        for last in (False, True):
+            try:
+                p = subprocess.run([self.wine] + args, capture_output=True, timeout=60, **kw)
+                if last or b"wine client error" not in p.stderr:
+                    return p
+            except subprocess.TimeoutExpired:
+                if last:
+                    raise
+            print(f"Wine failed {args[0]}; once more")
+
     def winfault(self, *args):
-        p = subprocess.run([self.wine, self.helper] + list(args), capture_output=True, timeout=120)
-        return p.stdout.decode("utf-8", "replace").replace("\r", "")
+        return self.in_wine([self.helper] + list(args)).stdout.decode("utf-8", "replace").replace("\r", "")
 
     def run(self, d, *options):
         """A run under winfault: its "status", "missing" and "elapsed"."""
@@ -138,7 +150,7 @@ class Table:
         return got
 
     def direct(self, d):
-        p = subprocess.run([self.wine, self.tool], cwd=d, capture_output=True, timeout=120)
+        p = self.in_wine([self.tool], cwd=d)
         return p.returncode & 0xFF, p.stderr
 
     def pair(self, dir1, dir2):
