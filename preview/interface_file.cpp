@@ -1,6 +1,5 @@
 #include "interface_file.h"
 
-#include <cstdint>
 #include <memory>
 
 #include "reader/reader.h"
@@ -14,7 +13,6 @@ bool read_interface(const char* path, InterfaceData& in) {
   // The tool's own reader, so that the picture shows what a run read; its
   // echoes go nowhere (an output never opened takes and drops them).
   const auto nowhere = std::make_unique<TextOut>();
-  constexpr std::uint32_t kLineLimit = 150000; // as a run reads at the most
   in = QV_PATTERN(*file, *nowhere, 0, 0, kLineLimit);
   return !file->failed();
 }

@@ -18,7 +18,6 @@ namespace {
 
 constexpr const char* kInterfaceFile = "QVC_TEMP.TXT";
 constexpr const char* kWorkCopy = "QVC_TEMP.104";
-constexpr std::uint32_t kLineLimit = 150000;
 
 [[noreturn]] void abort_run(const char* message, const char* name, int status) {
   std::fprintf(stderr, message, name);

@@ -9,6 +9,10 @@
 
 namespace curvetext {
 
+// The most pieces of the interface file a run reads; one more and the file
+// is over the limit.
+constexpr std::uint32_t kLineLimit = 150000;
+
 // Reads `fp` record by record, at most qd_limit pieces, and writes the echo
 // records into `fpw`; traces at `isTest` 2, 3 and 5. qd_xmax serves the
 // trace lines only.

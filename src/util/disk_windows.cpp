@@ -68,16 +68,18 @@ void set_attributes(const std::wstring& path, DWORD attrs) {
   SetFileAttributesW(path.c_str(), attrs == 0 ? FILE_ATTRIBUTE_NORMAL : attrs);
 }
 
-// The name of the file or folder `path` as the folder holds it (Windows
-// finds a name in any letter case); false when there is none.
+// The name of the file `path` as the folder holds it (Windows finds a name in
+// any letter case); false when there is no such file.
 bool stored_name(const std::wstring& path, std::wstring& stored) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(path.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   // FindFirstFileW also matches a short (8.3) name: only a real spelling of
-  // the name counts.
-  if (_wcsicmp(found.cFileName, path.c_str()) != 0) return false;
+  // the name counts, and only a file.
+  if (_wcsicmp(found.cFileName, path.c_str()) != 0 ||
+      (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return false;
   stored = found.cFileName;
   return true;
 }
@@ -156,7 +158,7 @@ bool take_over_name(const InterfaceNames& names) {
   const std::wstring own = wide(names.own);
   const std::wstring first = wide(names.first);
   std::wstring stored;
-  if (stored_name(own, stored) && !is_directory(attributes(stored))) {
+  if (stored_name(own, stored)) {
     // Found in any letter case. A leftover first intermediate name is where
     // a Windows rename chain would stop: the file keeps the host's spelling,
     // as it always has. Either way the copy opens it under our name.
@@ -169,8 +171,7 @@ bool take_over_name(const InterfaceNames& names) {
   // earlier version's rename chain. The first name is the fresher of the
   // two when both are there (the second is then a leftover).
   for (const char* name : {names.first, names.second}) {
-    if (stored_name(wide(name), stored) && !is_directory(attributes(stored)))
-      return move_file(stored, own);
+    if (stored_name(wide(name), stored)) return move_file(stored, own);
   }
   return true; // nothing to take over: the copy reports the missing file
 }
@@ -245,30 +246,29 @@ bool replace_file(const char* from, const char* to) {
 constexpr const wchar_t* kLockFile = L"QVC_TEMP.LCK";
 
 bool DirectoryLock::take() {
-  const ULONGLONG start = GetTickCount64();
-  for (;;) {
-    HANDLE h = CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      handle_ = h;
-      return true;
-    }
+  HANDLE h = INVALID_HANDLE_VALUE;
+  const bool taken = waiting_out_holds([&] {
+    h = CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return true;
     // Another run holds it: refused at once. Denied: a run that has just
     // ended, whose lock file is not gone yet, or a stray read-only one.
-    if (GetLastError() != ERROR_ACCESS_DENIED) return false;
-    const DWORD attrs = GetFileAttributesW(kLockFile);
-    const bool none = attrs == kNoFile && GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (is_directory(attrs)) return false; // a folder of that name: no lock can be had
-    if (GetTickCount64() - start >= kHoldBoundMs) {
-      // Still no such file, yet it may not be created: a folder where the
-      // run can write nothing, so there is nothing to keep a second run
-      // from. The work copy then fails with its own message.
-      return none;
+    const DWORD error = GetLastError();
+    const DWORD attrs = attributes(kLockFile);
+    if (error != ERROR_ACCESS_DENIED || is_directory(attrs)) {
+      SetLastError(ERROR_BUSY);
+    } else {
+      if (attrs != kNoFile) set_attributes(kLockFile, attrs & ~FILE_ATTRIBUTE_READONLY);
+      SetLastError(ERROR_ACCESS_DENIED);
     }
-    if (!none && (attrs & FILE_ATTRIBUTE_READONLY) != 0)
-      SetFileAttributesW(kLockFile, FILE_ATTRIBUTE_HIDDEN);
-    Sleep(8);
-  }
+    return false;
+  });
+  if (taken) handle_ = h;
+  // Denied to the end, and no such file: a folder where the run can create
+  // nothing, so there is nothing to keep a second run from. The work copy
+  // then fails with its own message.
+  return taken || (GetLastError() == ERROR_ACCESS_DENIED && attributes(kLockFile) == kNoFile &&
+                   GetLastError() == ERROR_FILE_NOT_FOUND);
 }
 
 DirectoryLock::~DirectoryLock() {
