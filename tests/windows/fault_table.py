@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """The Windows program's file handling, met as a host's Windows machine meets
-it: under Wine, with winfault.exe playing the virus scanner, the second run,
-the kill and the watcher. Every row ends with one check: the interface file
-is wholly the input or the output under its own name, the leftovers the row
-put there are untouched, nothing else is left but a work copy, and the next
-run on a fresh input succeeds.
+it: under Wine, with winfault.exe playing the virus scanner, the second run
+and the kill. Every row ends with one check: the interface file is wholly
+the input or the output under its own name, the leftovers the row put there
+are untouched, nothing else is left but a work copy, and the next run on a
+fresh input succeeds. (Leftovers and intermediate
+names without another process are golden cases, driver_*.)
 
 Usage: fault_table.py --wine WINE --tool curvetext.exe --helper winfault.exe
          --case GOLDEN_CASE_DIR [--row NAME] [--kills N] [--seed S] [--padding LINES]
@@ -23,43 +24,38 @@ import tempfile
 NAME, WORK, FIRST, SECOND = "QVC_TEMP.TXT", "QVC_TEMP.104", "QVC_x2x2.10", "QVC_x2x2.104"
 STALE = b"stale leftover of an earlier run\n"
 IN, IN_RO, STALE_RO, OUT = "input", "read-only input", "read-only leftover", "output"
+KILLED = 9  # winfault's exit code for a run it terminated
 
 # Rows of one run each: (the folder: name -> IN, IN_RO, STALE or STALE_RO;
-# winfault options, or None for a plain run; its status; what NAME holds).
-SIMPLE = {
-    # W1: a watcher never finds the interface file missing, leftovers or not.
-    "w1_never_missing": [({NAME: IN}, ["--watch", NAME], 0, OUT),
-                         ({NAME: IN, FIRST: STALE, SECOND: STALE}, ["--watch", NAME], 0, OUT),
-                         ({NAME: IN, "qvc_x2x2.104": STALE}, ["--watch", NAME], 0, OUT)],
-    # W2: killed the moment the interface file's name goes: it never goes. Killed
-    # the moment the work copy's goes (the replacing move): the output is there.
-    "w2_kills_at_the_names": [({NAME: IN}, ["--kill-when-gone", NAME], 0, OUT),
-                              ({NAME: IN}, ["--kill-when-gone", WORK], None, OUT),
-                              ({NAME: IN_RO}, ["--kill-when-gone", WORK], None, OUT)],
-    # W3: stale intermediate files never block a run, the host's name in any case.
-    "w3_leftovers_never_block": [({NAME: IN, SECOND: STALE}, None, 0, OUT),
-                                 ({NAME: IN, FIRST: STALE}, None, 0, OUT),
-                                 ({NAME: IN, FIRST: STALE, SECOND: STALE}, None, 0, OUT),
-                                 ({"qvc_temp.txt": IN, SECOND: STALE}, None, 0, OUT)],
-    # An earlier version killed in its rename chain left the input under an
-    # intermediate name; with both there, the first is the input.
-    "w3_input_under_an_intermediate_name": [({FIRST: IN}, None, 0, OUT), ({SECOND: IN}, None, 0, OUT),
-                                            ({FIRST: IN, SECOND: STALE}, None, 0, OUT)],
+# winfault options; the status, None for any; what NAME holds afterwards).
+ROWS = {
+    # W1, W2: killed the moment the interface file's name goes: it never goes,
+    # leftovers or not. Killed the moment the work copy's goes (the replacing
+    # move): the output is there, read-only when the input was.
+    "w1_w2_the_name_never_goes": [
+        ({NAME: IN}, ["--kill-when-gone", NAME], 0, OUT),
+        ({NAME: IN, FIRST: STALE, SECOND: STALE}, ["--kill-when-gone", NAME], 0, OUT),
+        ({NAME: IN}, ["--kill-when-gone", WORK], None, OUT),
+        ({NAME: IN_RO}, ["--kill-when-gone", WORK], None, OUT)],
     # W4: a scanner on the stale intermediate files, without delete sharing.
-    "w4_scanner_on_leftovers": [({NAME: IN, FIRST: STALE, SECOND: STALE},
-                                 ["--hold", FIRST, "r", "0", "1500", "--hold", SECOND, "r", "0", "1500"], 0, OUT)],
-    # W5: a read-only interface file is replaced, a read-only work copy removed.
-    "w5_read_only": [({NAME: IN_RO, WORK: STALE_RO}, None, 0, OUT)],
+    "w4_scanner_on_leftovers": [
+        ({NAME: IN, FIRST: STALE, SECOND: STALE},
+         ["--hold", FIRST, "r", "0", "1500", "--hold", SECOND, "r", "0", "1500"], 0, OUT)],
+    # W5: a read-only interface file is replaced, a read-only work copy
+    # removed; when a reader holds the file past the bound, the input stays
+    # read-only and the work copy writable.
+    "w5_read_only": [({NAME: IN_RO, WORK: STALE_RO}, [], 0, OUT),
+                     ({NAME: IN_RO}, ["--hold", NAME, "r", "seen", "4000"], -1, IN)],
     # W6: a scanner holding a file the run needs, for less than the bound, is
     # waited out: the interface file from the start, the work copy the moment
-    # it is created; past the bound the run fails as ever, the input intact.
+    # it is created, a leftover work copy whose name lingers; past the bound
+    # the run fails as ever, the input intact.
     "w6_holds": [({NAME: IN}, ["--hold", NAME, "-", "0", "70"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "-", "0", "1000"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "r", "0", "1000"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "rw", "0", "800"], 0, OUT),
                  ({NAME: IN}, ["--hold", WORK, "-", "seen", "300"], 0, OUT),
                  ({NAME: IN}, ["--hold", WORK, "r", "seen", "500"], 0, OUT),
-                 # A leftover work copy held with delete sharing: its name lingers.
                  ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rd", "0", "300"], 0, OUT),
                  ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rwd", "0", "300"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "-", "0", "5000"], -1, IN)],
@@ -99,15 +95,15 @@ class Table:
         golden_in, golden_out = read(os.path.join(a.case, "in"), NAME), read(os.path.join(a.case, "out"), NAME)
         d = self.folder("reference")
         put(d, NAME, golden_in)
-        if self.direct(d) != (0, b"") or read(d, NAME) != golden_out:
+        if self.run(d)["status"] != 0 or read(d, NAME) != golden_out:
             self.fail("reference", "the golden case fails: nothing here can be trusted")
         # Comment records (echoed) make a run long enough for a second run or
         # a kill to land inside it.
         self.input = golden_in + b"# a comment record\n" * a.padding
         put(d, NAME, self.input)
-        self.span_ms = self.run(d).get("elapsed", 100)
+        self.span_ms = self.run(d)["elapsed"]
         self.output = read(d, NAME)
-        self.direct(d)
+        self.run(d)
         self.twice = read(d, NAME)  # what a second run one after the other leaves
 
     def folder(self, name):
@@ -122,36 +118,24 @@ class Table:
         if got != want:
             self.fail(row, f"{what}: got {got!r:.80}, expected {want!r:.80}")
 
-    def in_wine(self, args, **kw):
-        """A Wine process; once more when Wine itself failed it (its server
-        dropped the client, or it hung: no step of the tool waits a minute)."""
+    def winfault(self, *args):
+        """winfault's report; once more when Wine itself failed it (its
+        server dropped the client, or it hung: no step of the tool waits a
+        minute)."""
         for last in (False, True):
             try:
-                p = subprocess.run([self.wine] + args, capture_output=True, timeout=60, **kw)
+                p = subprocess.run([self.wine, self.helper] + list(args), capture_output=True, timeout=60)
                 if last or b"wine client error" not in p.stderr:
-                    return p
+                    return p.stdout.decode("utf-8", "replace")
             except subprocess.TimeoutExpired:
                 if last:
                     raise
-            print(f"Wine failed {args[0]}; once more")
-
-    def winfault(self, *args):
-        return self.in_wine([self.helper] + list(args)).stdout.decode("utf-8", "replace").replace("\r", "")
+            print(f"Wine failed winfault {args[0]}; once more")
 
     def run(self, d, *options):
-        """A run under winfault: its "status", "missing" and "elapsed"."""
-        got = {}
-        for line in self.winfault("run", winpath(self.tool), winpath(d), *options).splitlines():
-            word, _, value = line.partition(" ")
-            if word in ("status", "missing", "elapsed"):
-                got[word] = int(value)
-            elif word == "killed":
-                got["status"] = "killed"
-        return got
-
-    def direct(self, d):
-        p = self.in_wine([self.tool], cwd=d)
-        return p.returncode & 0xFF, p.stderr
+        """A run under winfault: its "status" and "elapsed"."""
+        return {k: int(v) for k, v in re.findall(r"(status|elapsed) (-?\d+)", self.winfault(
+            "run", winpath(self.tool), winpath(d), *options))}
 
     def pair(self, dir1, dir2):
         return [int(x) for x in re.findall(r"status (-?\d+)", self.winfault("pair", winpath(self.tool), dir1, dir2))]
@@ -167,35 +151,24 @@ class Table:
             self.expect(row, f"{name} left in the folder", name in leftovers and read(d, name), STALE)
         if now != self.input:  # the host writes a fresh input and starts the tool again
             put(d, NAME, self.input)
-        self.expect(row, "the next run", self.direct(d), (0, b""))
+        self.expect(row, "the next run", self.run(d)["status"], 0)
         self.expect(row, "the next run's output", read(d, NAME) == self.output, True)
 
-    def simple(self, row):
-        for files, options, status, holds in SIMPLE[row]:
+    def rows(self, row):
+        for files, options, status, holds in ROWS[row]:
             d = self.folder(row)
             for name, data in files.items():
                 put(d, name, self.input if data in (IN, IN_RO) else STALE, data in (IN_RO, STALE_RO))
-            got = self.run(d, *options) if options else {"status": self.direct(d)[0]}
             what = f"{list(files)} {options}"
+            got = self.run(d, *options)["status"]
             if status is not None:
-                self.expect(row, f"status, {what}", got["status"], status & 0xFF if not options else status)
-            self.expect(row, f"missing, {what}", got.get("missing", 0), 0)
-            self.expect(row, f"{NAME}, {what}", read(d, NAME), self.output if holds == OUT else self.input)
+                self.expect(row, f"status, {what}", got, status)
+            self.expect(row, f"{NAME}, {what}", read(d, NAME) == (self.output if holds == OUT else self.input), True)
             if IN_RO in files.values():
-                self.expect(row, "read-only kept", writable(d, NAME), False)
+                self.expect(row, f"read-only kept, {what}", writable(d, NAME), False)
+            if status == -1 and WORK in os.listdir(d):  # the next run must be able to remove it
+                self.expect(row, f"the work copy left is writable, {what}", writable(d, WORK), True)
             self.sound(row, d, [n for n, v in files.items() if v == STALE])
-
-    def w5_read_only_move_fails(self, row):
-        """W5: the move over a read-only interface file fails (a reader holds
-        it past the bound): the input stays, read-only; the work copy holds
-        the output and is writable, so the next run can remove it."""
-        d = self.folder(row)
-        put(d, NAME, self.input, read_only=True)
-        self.expect(row, "status", self.run(d, "--hold", NAME, "r", "seen", "4000").get("status"), -1)
-        self.expect(row, "the input stays", read(d, NAME) == self.input, True)
-        self.expect(row, "read-only, writable", (writable(d, NAME), writable(d, WORK)), (False, True))
-        self.expect(row, "the work copy holds the output", read(d, WORK) == self.output, True)
-        self.sound(row, d)
 
     def w7_one_lock_per_folder(self, row):
         """W7: two runs at once in one folder under two spellings (another
@@ -208,8 +181,7 @@ class Table:
             for i in range(8):
                 d = self.folder(f"{row} long folder name")
                 put(d, NAME, self.input)
-                other = f"Q:\\{os.path.basename(d)}" if i % 2 == 0 else f"short:{winpath(d)}"
-                statuses = self.pair(winpath(d), other)
+                statuses = self.pair(winpath(d), f"Q:\\{os.path.basename(d)}" if i % 2 else f"short:{winpath(d)}")
                 if sorted(statuses) not in ([0, 0], [0, 1]):
                     self.fail(row, f"statuses {statuses}: two runs in one folder got in each other's way")
                 want = self.twice if statuses == [0, 0] else self.output
@@ -240,31 +212,30 @@ class Table:
             d = self.folder(row)
             put(d, NAME, self.input, read_only=i % 3 == 2)
             after = 1 + int(self.rng.random() * self.span_ms)
-            killed += self.run(d, "--kill-after", str(after)).get("status") == "killed"
+            killed += self.run(d, "--kill-after", str(after))["status"] == KILLED
             self.sound(f"{row} (kill after {after} ms)", d)
         print(f"{row}: {killed} of {self.kills} kills landed before the run ended")
         if killed < self.kills // 4:
             self.fail(row, f"only {killed} of {self.kills} kills landed before the run ended")
 
 
-ROWS = list(SIMPLE) + ["w5_read_only_move_fails", "w7_one_lock_per_folder", "w8_folders_with_japanese_names",
-                       "kills_at_random_moments"]
+NAMES = list(ROWS) + ["w7_one_lock_per_folder", "w8_folders_with_japanese_names", "kills_at_random_moments"]
 
 
 def main():
     if sys.argv[1:] == ["--list"]:
-        return print(";".join(ROWS))
+        return print(";".join(NAMES))
     ap = argparse.ArgumentParser()
     for arg in ("--wine", "--tool", "--helper", "--case"):
         ap.add_argument(arg, required=True)
-    ap.add_argument("--row", choices=ROWS)
+    ap.add_argument("--row", choices=NAMES)
     ap.add_argument("--kills", type=int, default=30)
     ap.add_argument("--padding", type=int, default=60000, help="comment records added to the input")
     ap.add_argument("--seed", type=int, default=1)
     a = ap.parse_args()
     t = Table(a)
-    for row in [a.row] if a.row else ROWS:
-        (t.simple if row in SIMPLE else getattr(t, row))(row)
+    for row in [a.row] if a.row else NAMES:
+        (t.rows if row in ROWS else getattr(t, row))(row)
         print(f"{row}: {'FAILED' if any(f.startswith(row) for f in t.failures) else 'passed'}")
     for f in t.failures:
         print(f)
