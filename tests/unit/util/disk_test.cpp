@@ -25,7 +25,7 @@ bool writable(const char* path) {
   return (fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none;
 }
 
-// A read-only leftover goes; a folder of the name never does.
+// A read-only leftover goes; a folder of the name, or a file elsewhere, never.
 TEST(CreateAfresh, RemovesWhateverFileHasTheName) {
   ScratchDir dir;
   write_file("work", "stale");
@@ -37,6 +37,9 @@ TEST(CreateAfresh, RemovesWhateverFileHasTheName) {
   EXPECT_EQ(read_file("work"), "new");
   EXPECT_TRUE(writable("work"));
   fs::create_directory("sub");
+  write_file("sub/work", "keep");
+  EXPECT_EQ(create_afresh("sub/work"), nullptr); // never outside this folder
+  EXPECT_EQ(read_file("sub/work"), "keep");
   EXPECT_EQ(create_afresh("sub"), nullptr);
   EXPECT_TRUE(fs::is_directory("sub"));
 }
