@@ -24,19 +24,30 @@ Exit status 0 pass, 1 fail, 77 skipped.
 import argparse
 import difflib
 import os
-import stat
 import shlex
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
 
 SKIP = 77
+SLOWDOWN = float(os.environ.get("CURVETEXT_SLOWDOWN", "1"))
+# Messages of Wine itself, never of the tool: its server dropped a client.
+WINE_TROUBLE = (b"wine client error", b"wine: failed to", b"wineserver")
 
 
-def read(path):
+def read(path, default=None):
+    if default is not None and not os.path.exists(path):
+        return default
     with open(path, "rb") as f:
         return f.read()
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
 
 
 def snapshot(directory):
@@ -44,38 +55,29 @@ def snapshot(directory):
     for root, _dirs, names in os.walk(directory):
         for name in names:
             full = os.path.join(root, name)
+            rel = os.path.relpath(full, directory)
             if os.path.islink(full):  # never read through a link (/dev/full)
-                files[os.path.relpath(full, directory)] = b"-> " + os.readlink(full).encode()
+                files[rel] = b"-> " + os.readlink(full).encode()
             elif stat.S_ISFIFO(os.lstat(full).st_mode):  # never block on a FIFO
-                files[os.path.relpath(full, directory)] = b"(fifo)"
+                files[rel] = b"(fifo)"
             else:
-                files[os.path.relpath(full, directory)] = read(full)
+                files[rel] = read(full)
     return files
 
 
 def show(data):
     """Lines of a byte string with invisible bytes spelled out."""
-    text = data.decode("latin-1")
-    out = []
-    for line in text.splitlines(keepends=True):
-        vis = line.replace("\r", "<CR>").replace("\n", "<LF>").replace("\0", "<NUL>")
-        out.append(vis + "\n")
-    return out
+    return [line.replace("\r", "<CR>").replace("\n", "<LF>").replace("\0", "<NUL>") + "\n"
+            for line in data.decode("latin-1").splitlines(keepends=True)]
 
 
 def compare(label, expected, actual, failures):
     if expected == actual:
         return
-    if expected.replace(b"\r\n", b"\n") == actual.replace(b"\r\n", b"\n"):
-        failures.append(f"{label}: only the line ends differ")
-    else:
-        failures.append(f"{label}: differs")
+    same_text = expected.replace(b"\r\n", b"\n") == actual.replace(b"\r\n", b"\n")
+    failures.append(f"{label}: {'only the line ends differ' if same_text else 'differs'}")
     diff = difflib.unified_diff(show(expected), show(actual), "expected/" + label, "actual/" + label, n=2)
     failures.append("".join(list(diff)[:80]))
-
-
-def platform_name():
-    return "windows" if os.name == "nt" else "posix"
 
 
 def expected(case, name, target):
@@ -84,13 +86,109 @@ def expected(case, name, target):
     return own if os.path.exists(own) else os.path.join(case, name)
 
 
-# Messages of Wine itself, never of the tool: its server dropped a client.
-WINE_TROUBLE = (b"wine client error", b"wine: failed to", b"wineserver")
-wine_retries = 1
+def skipped(case, name, target, skip_list):
+    """Why this build skips the case, or None."""
+    wanted = read(os.path.join(case, "platform"), b"").decode().strip()
+    if wanted and wanted != target:
+        return f"belongs to {wanted}"
+    for line in (read(skip_list).decode().splitlines() if skip_list else []):
+        if line.split(maxsplit=1)[:1] == [name]:
+            return line.split(maxsplit=1)[1]
+    return None
 
 
-def wine_trouble(stderr):
-    return any(marker in stderr for marker in WINE_TROUBLE)
+def prepare(case, scratch):
+    """The host's files in the scratch directory; the setup directives."""
+    if os.path.isdir(os.path.join(case, "in")):
+        shutil.copytree(os.path.join(case, "in"), scratch, symlinks=True, dirs_exist_ok=True)
+    maker = os.path.join(case, "make_input")
+    if os.path.exists(maker):
+        sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+        cwd = os.getcwd()
+        os.chdir(scratch)
+        try:
+            exec(compile(read(maker), maker, "exec"), {"__name__": "make_input"})
+        finally:
+            os.chdir(cwd)
+    setup = [l.split() for l in read(os.path.join(case, "setup"), b"").decode().splitlines() if l]
+    if ["user"] in setup and os.geteuid() == 0:
+        for root, dirs, names in os.walk(scratch):
+            for n in [root] + [os.path.join(root, x) for x in dirs + names]:
+                os.lchown(n, 65534, 65534)
+    return setup
+
+
+def run(binary, runner, case, scratch, setup):
+    args = [l for l in read(os.path.join(case, "args"), b"").decode().split("\n") if l]
+
+    def limits():
+        import resource
+        for d in setup:
+            if d[0] == "fsize":
+                resource.setrlimit(resource.RLIMIT_FSIZE, (int(d[1]), int(d[1])))
+            elif d[0] == "close":
+                os.close(int(d[1]))
+        if ["user"] in setup and os.geteuid() == 0:
+            os.setgid(65534)
+            os.setuid(65534)
+
+    before = os.times()
+    proc = subprocess.run(runner + [os.path.abspath(binary)] + args, cwd=scratch, stdin=subprocess.DEVNULL,
+                          capture_output=True, timeout=50 * SLOWDOWN, preexec_fn=limits if setup else None)
+    after = os.times()
+    cpu = after.children_user - before.children_user + after.children_system - before.children_system
+    return proc, cpu
+
+
+def update(case, target, proc, files, same):
+    """Writes what the run gave into the case's (platform's own) files."""
+    own = lambda name: expected(case, name, target)
+    out = own("out")
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    for rel, data in files.items():
+        if rel not in same:
+            write(os.path.join(out, rel), data)
+    for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
+        path = own(stream)
+        if data or path.endswith("." + target):  # an empty own file stays
+            write(path, data)
+        elif os.path.exists(path):
+            os.remove(path)
+    write(own("status"), f"{proc.returncode & 0xFF}\n".encode())
+
+
+def check(case, target, proc, cpu, before, after, setup, same, scratch):
+    """The failures of the run against the case's expectations."""
+    own = lambda name: expected(case, name, target)
+    failures = []
+    for d in setup:
+        if d[0] == "mode":
+            got = stat.S_IMODE(os.lstat(os.path.join(scratch, d[1])).st_mode)
+            if got != int(d[2], 8):
+                failures.append(f"{d[1]}: mode {got:o}, expected {d[2]}")
+    limit = read(os.path.join(case, "seconds"), b"")
+    if limit and cpu > float(limit) * SLOWDOWN:
+        failures.append(f"the run took {cpu:.2f} s of processor time, more than {float(limit) * SLOWDOWN:.2f} s")
+    expected_status = int(read(own("status")))
+    if proc.returncode & 0xFF != expected_status:
+        failures.append(f"exit status: expected {expected_status}, got {proc.returncode & 0xFF}")
+    for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
+        compare(stream, read(own(stream), b""), data, failures)
+    want = snapshot(own("out")) if os.path.isdir(own("out")) else {}
+    for rel in same:
+        if rel not in before:
+            failures.append(f"{rel}: listed in 'same' but not an input")
+        else:
+            want[rel] = before[rel]
+    for rel in sorted(set(want) | set(after)):
+        if rel not in after:
+            failures.append(f"{rel}: expected in the directory, missing")
+        elif rel not in want:
+            failures.append(f"{rel}: left in the directory, not expected")
+        else:
+            compare(rel, want[rel], after[rel], failures)
+    return failures
 
 
 def main():
@@ -102,151 +200,38 @@ def main():
     ap.add_argument("--keep", action="store_true", help="keep the scratch directory")
     ap.add_argument("case")
     a = ap.parse_args()
-
-    case = os.path.abspath(a.case)
+    case, runner = os.path.abspath(a.case), shlex.split(a.runner)
     name = os.path.basename(case)
-    runner = shlex.split(a.runner)
-    target = "windows" if a.binary.endswith(".exe") else platform_name()
-    wanted = os.path.join(case, "platform")
-    if os.path.exists(wanted) and read(wanted).decode().strip() != target:
-        print(f"{name}: skipped, belongs to {read(wanted).decode().strip()}")
+    target = "windows" if a.binary.endswith(".exe") else "windows" if os.name == "nt" else "posix"
+    why = skipped(case, name, target, a.skip_list)
+    if why:
+        print(f"{name}: skipped, {why}")
         return SKIP
-    if a.skip_list:
-        for line in read(a.skip_list).decode().splitlines():
-            if line.split(maxsplit=1)[:1] == [name]:
-                print(f"{name}: skipped, {line.split(maxsplit=1)[1]}")
-                return SKIP
-
-    scratch = tempfile.mkdtemp(prefix=f"curvetext-{name}-")
-    inputs = os.path.join(case, "in")
-    if os.path.isdir(inputs):
-        shutil.copytree(inputs, scratch, symlinks=True, dirs_exist_ok=True)
-    maker = os.path.join(case, "make_input")
-    if os.path.exists(maker):
-        sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-        code = compile(read(maker), maker, "exec")
-        cwd = os.getcwd()
-        os.chdir(scratch)
-        try:
-            exec(code, {"__name__": "make_input"})
-        finally:
-            os.chdir(cwd)
-    before = snapshot(scratch)
-
-    args = []
-    if os.path.exists(os.path.join(case, "args")):
-        args = [l for l in read(os.path.join(case, "args")).decode().split("\n") if l != ""]
-    setup = []
-    if os.path.exists(os.path.join(case, "setup")):
-        setup = [l.split() for l in read(os.path.join(case, "setup")).decode().splitlines() if l]
-    uid = None
-    if ["user"] in setup and os.geteuid() == 0:
-        uid = 65534
-        for root, dirs, names in os.walk(scratch):
-            for n in [root] + [os.path.join(root, x) for x in dirs + names]:
-                os.lchown(n, uid, uid)
-
-    def prepare():
-        import resource
-        for d in setup:
-            if d[0] == "fsize":
-                resource.setrlimit(resource.RLIMIT_FSIZE, (int(d[1]), int(d[1])))
-            elif d[0] == "close":
-                os.close(int(d[1]))
-        if uid is not None:
-            os.setgid(uid)
-            os.setuid(uid)
-
-    used_before = os.times()
-    proc = subprocess.run(runner + [os.path.abspath(a.binary)] + args, cwd=scratch,
-                          stdin=subprocess.DEVNULL, capture_output=True,
-                          timeout=50 * float(os.environ.get("CURVETEXT_SLOWDOWN", "1")),
-                          preexec_fn=prepare if setup else None)
-    used_after = os.times()
-    global wine_retries
-    if runner and "wine" in runner[0] and wine_trouble(proc.stderr) and wine_retries > 0:
+    for attempt in (1, 2):
+        scratch = tempfile.mkdtemp(prefix=f"curvetext-{name}-")
+        setup = prepare(case, scratch)
+        before = snapshot(scratch)
+        proc, cpu = run(a.binary, runner, case, scratch, setup)
+        if attempt == 2 or not (runner and "wine" in runner[0] and any(m in proc.stderr for m in WINE_TROUBLE)):
+            break
         # Wine's own server failed the start (not the tool): run once more.
-        wine_retries -= 1
-        shutil.rmtree(scratch, ignore_errors=True)
         print(f"{name}: Wine failed to start the run ({proc.stderr[:80]!r}); once more")
-        return main()
-    cpu = (used_after.children_user - used_before.children_user
-           + used_after.children_system - used_before.children_system)
-    status = proc.returncode & 0xFF
+        shutil.rmtree(scratch, ignore_errors=True)
     after = snapshot(scratch)
-
-    same = []
-    if os.path.exists(os.path.join(case, "same")):
-        same = read(os.path.join(case, "same")).decode().split()
-
+    same = read(os.path.join(case, "same"), b"").decode().split()
     if a.update:
-        out = expected(case, "out", target)
-        shutil.rmtree(out, ignore_errors=True)
-        os.makedirs(out)
-        for rel, data in after.items():
-            if rel in same:
-                continue
-            os.makedirs(os.path.dirname(os.path.join(out, rel)), exist_ok=True)
-            with open(os.path.join(out, rel), "wb") as f:
-                f.write(data)
-        for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
-            path = expected(case, stream, target)
-            if data or path.endswith("." + target):  # an empty own file stays
-                with open(path, "wb") as f:
-                    f.write(data)
-            elif os.path.exists(path):
-                os.remove(path)
-        with open(expected(case, "status", target), "w") as f:
-            f.write(f"{status}\n")
+        update(case, target, proc, after, same)
         shutil.rmtree(scratch)
         print(f"{name}: updated")
         return 0
-
-    failures = []
-    for d in setup:
-        if d[0] == "mode":
-            got = stat.S_IMODE(os.lstat(os.path.join(scratch, d[1])).st_mode)
-            if got != int(d[2], 8):
-                failures.append(f"{d[1]}: mode {got:o}, expected {d[2]}")
-    limit_file = os.path.join(case, "seconds")
-    if os.path.exists(limit_file):
-        limit = float(read(limit_file).decode()) * float(os.environ.get("CURVETEXT_SLOWDOWN", "1"))
-        if cpu > limit:
-            failures.append(f"the run took {cpu:.2f} s of processor time, more than {limit:.2f} s")
-    expected_status = int(read(expected(case, "status", target)).decode().strip())
-    if status != expected_status:
-        failures.append(f"exit status: expected {expected_status}, got {status}")
-    for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
-        path = expected(case, stream, target)
-        compare(stream, read(path) if os.path.exists(path) else b"", data, failures)
-
-    expected_files = {}
-    out = expected(case, "out", target)
-    if os.path.isdir(out):
-        expected_files = snapshot(out)
-    for rel in same:
-        if rel not in before:
-            failures.append(f"{rel}: listed in 'same' but not an input")
-        else:
-            expected_files[rel] = before[rel]
-    for rel in sorted(set(expected_files) | set(after)):
-        if rel not in after:
-            failures.append(f"{rel}: expected in the directory, missing")
-        elif rel not in expected_files:
-            failures.append(f"{rel}: left in the directory, not expected")
-        else:
-            compare(rel, expected_files[rel], after[rel], failures)
-
+    failures = check(case, target, proc, cpu, before, after, setup, same, scratch)
     if failures:
         print(f"{name}: FAILED (scratch directory kept: {scratch})")
-        for f in failures:
-            print(f)
+        print("\n".join(failures))
         return 1
-    if a.keep:
-        print(f"{name}: passed (scratch directory: {scratch})")
-    else:
+    if not a.keep:
         shutil.rmtree(scratch)
-        print(f"{name}: passed")
+    print(f"{name}: passed" + (f" (scratch directory: {scratch})" if a.keep else ""))
     return 0
 
 
