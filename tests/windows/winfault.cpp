@@ -77,6 +77,8 @@ void print_status(HANDLE process) {
   CloseHandle(process);
 }
 
+// A scanner's hold: DIR\NAME opened with `share` from `after` ms on (or the
+// moment the file is there) for `length` ms.
 struct Hold {
   std::wstring path;
   DWORD share = 0;
@@ -86,11 +88,21 @@ struct Hold {
   HANDLE handle = INVALID_HANDLE_VALUE;
   bool done = false;
 
+  Hold(const std::wstring& dir, wchar_t** arg)
+      : path(dir + L"\\" + arg[0]), when_seen(std::wcscmp(arg[2], L"seen") == 0),
+        after(std::wcstoul(arg[2], nullptr, 10)), length(std::wcstoul(arg[3], nullptr, 10)) {
+    for (const wchar_t* p = arg[1]; *p != L'\0'; ++p)
+      share |= *p == L'r'   ? FILE_SHARE_READ
+               : *p == L'w' ? FILE_SHARE_WRITE
+               : *p == L'd' ? FILE_SHARE_DELETE
+                            : 0;
+  }
+
   // Opens and lets go on time; `elapsed` in milliseconds since the start.
   void tick(ULONGLONG elapsed) {
-    if (done) return;
+    if (done || (handle == INVALID_HANDLE_VALUE && (when_seen ? !exists(path) : elapsed < after)))
+      return;
     if (handle == INVALID_HANDLE_VALUE) {
-      if (when_seen ? !exists(path) : elapsed < after) return;
       handle = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
       after = elapsed;
@@ -103,20 +115,6 @@ struct Hold {
   }
 };
 
-Hold hold(const std::wstring& dir, wchar_t** arg) {
-  Hold h;
-  h.path = dir + L"\\" + arg[0];
-  for (const wchar_t* p = arg[1]; *p != L'\0'; ++p)
-    h.share |= *p == L'r'   ? FILE_SHARE_READ
-               : *p == L'w' ? FILE_SHARE_WRITE
-               : *p == L'd' ? FILE_SHARE_DELETE
-                            : 0;
-  h.when_seen = std::wcscmp(arg[2], L"seen") == 0;
-  h.after = std::wcstoul(arg[2], nullptr, 10);
-  h.length = std::wcstoul(arg[3], nullptr, 10);
-  return h;
-}
-
 int run(int argc, wchar_t** argv) {
   const std::wstring dir = folder(argv[3]);
   std::vector<Hold> holds;
@@ -125,7 +123,7 @@ int run(int argc, wchar_t** argv) {
   for (int i = 4; i < argc; ++i) {
     const std::wstring a = argv[i];
     if (a == L"--hold" && i + 4 < argc) {
-      holds.push_back(hold(dir, argv + i + 1));
+      holds.emplace_back(dir, argv + i + 1);
       i += 4;
     } else if (a == L"--kill-after" && i + 1 < argc) {
       kill_after = std::wcstoul(argv[++i], nullptr, 10);

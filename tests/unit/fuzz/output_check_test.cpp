@@ -5,20 +5,17 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/scratch_dir.h"
 
 namespace curvetext::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string contents(const fs::path& path) { return read_file(path.string()); }
 
 bool is_interface_file(const fs::path& path) {
   std::string name = path.filename().string();

@@ -15,10 +15,8 @@ class ScratchDir {
 public:
   ScratchDir() {
     static int serial = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("curvetext-unit-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-    std::filesystem::create_directories(path_);
-    previous_ = std::filesystem::current_path();
+    std::filesystem::create_directories(path_ /= "curvetext-unit-" + std::to_string(::getpid()) +
+                                                 "-" + std::to_string(serial++));
     std::filesystem::current_path(path_);
   }
   ~ScratchDir() {
@@ -30,8 +28,8 @@ public:
   ScratchDir& operator=(const ScratchDir&) = delete;
 
 private:
-  std::filesystem::path path_;
-  std::filesystem::path previous_;
+  std::filesystem::path previous_ = std::filesystem::current_path();
+  std::filesystem::path path_ = std::filesystem::temp_directory_path();
 };
 
 inline void write_file(const std::string& name, const std::string& bytes) {
