@@ -9,7 +9,9 @@ keep; it may use `gen`), `same` (files expected unchanged from their input),
 `stdout`/`stderr` (missing: empty), `seconds` (processor time bound, times
 CURVETEXT_SLOWDOWN), `platform` (posix or windows: runs only there) and
 `setup` (POSIX; a directive a line: "fsize BYTES", "close FD", "user" to run
-as nobody, "mode NAME OCTAL" for NAME's permission bits afterwards).
+as nobody, "mode NAME OCTAL" for NAME's permission bits afterwards,
+"immutable NAME" to make NAME unreplaceable during the run with chattr, or
+skip the case where that cannot be done).
 Where a platform's result differs, `out.windows/`, `stdout.windows`,
 `stderr.windows` or `status.windows` (`.posix` likewise) take the place of
 `out/`, `stdout`, `stderr` or `status` there.
@@ -118,6 +120,11 @@ def prepare(case, scratch):
     return setup
 
 
+def chattr(flag, scratch, setup):
+    names = [os.path.join(scratch, d[1]) for d in setup if d[0] == "immutable"]
+    return all(subprocess.run(["chattr", flag, n], capture_output=True).returncode == 0 for n in names)
+
+
 def run(binary, runner, case, scratch, setup):
     args = [l for l in read(os.path.join(case, "args"), b"").decode().split("\n") if l]
 
@@ -211,7 +218,11 @@ def main():
         scratch = tempfile.mkdtemp(prefix=f"curvetext-{name}-")
         setup = prepare(case, scratch)
         before = snapshot(scratch)
+        if not chattr("+i", scratch, setup):
+            print(f"{name}: skipped, chattr cannot make a file immutable here")
+            return SKIP
         proc, cpu = run(a.binary, runner, case, scratch, setup)
+        chattr("-i", scratch, setup)
         if attempt == 2 or not (runner and "wine" in runner[0] and any(m in proc.stderr for m in WINE_TROUBLE)):
             break
         # Wine's own server failed the start (not the tool): run once more.

@@ -91,7 +91,6 @@ def degenerate(svg, _):  # a marker with its reason, no curve
     assert "no curve to draw" in "".join(svg.find(NS + "g[@class='degenerate']").itertext())
 
 
-sized = lambda h: lambda svg, _: [float(t.get("font-size")) for t in svg.iter(NS + "text") if "glyph" in t.get("class", "")] == [h]
 
 
 CR = lambda b: b.replace(b"\n", b"\r\n")
@@ -106,10 +105,6 @@ CASES = {
     "arc_across_0": (b"cn3\n" + TABLES + b"ci 5 6 50 350 10 1 0\n", ONE, None, 0, "", [on_curve("curve", 5, 6, 50, -10, 10), on_curve("inner-curve", 5, 6, 44, -10, 10)]),
     "arc": (b"cn3\n" + TABLES + b"ci 5 6 50 10 350 1 0\n", ONE, None, 0, "", [on_curve("curve", 5, 6, 50, 10, 350), has("legend", "curve: arc")]),
     "ellipse": (b"cn3\n" + TABLES + b"ci 20 -10 80 0 0 0.3 30\n", ONE, None, 0, "", [on_ellipse(20, -10, 80, 0.3, 30, 6)]),
-    "four_blanks_is_seven_values": (b"ci 10 20 5 \n", b"", None, 0, "", [has("legend", "curve: ellipse")]),
-    "last_curve_wins": (b"ci 0 0 10 0 90 1 0\nci 1 2 3\r\n", b"", None, 0, "", [has("legend", "curve: circle, centre (1, 2)")]),
-    "kind_1_by_default": (TABLES + b"ci 0 0 100\n", ONE, None, 0, "", [sized(4.0)]),
-    "kind_0_own_sizes": (b"cn3\ncn0 2 3 0.5 1\ncn\"x\n" + TABLES + b"ci 0 0 100\n", ONE, None, 0, "", [sized(3.0)]),
     "kind_11": (TABLES + b"cn11\nci 0 0 100\n", ONE, None, 1, "text kind 11", [has("legend", "text kind 11: not in the tables")]),
     "broken_glyph_records": (CIRCLE, b"cc1 \n" + glyph(1, 2, 3, 0, b"A") + b"ch 1 2 3\nch 1 2 3 4 A\nch nan 2 3 4 \"A\n" + glyph(4, 5, 3, 0, b"B"),
                              None, 1, "line 3", [lambda svg, _: texts(svg, "glyph") == ["A", "B"]]),

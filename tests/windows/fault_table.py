@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
-"""The Windows program's file handling, met as a host's Windows machine meets
-it: under Wine, with winfault.exe playing the virus scanner, the second run
-and the kill. Every row ends with one check: the interface file is wholly
-the input or the output under its own name, the leftovers the row put there
-are untouched, nothing else is left but a work copy, and the next run on a
-fresh input succeeds. (Leftovers and intermediate
-names without another process are golden cases, driver_*.)
+"""The Windows program's file handling as a host's Windows machine meets it,
+under Wine: winfault.exe plays the virus scanner, the second run and the
+kill (leftovers without another process are golden cases). Every row ends
+with one check: the interface file is wholly the input or the output under
+its own name, the row's leftovers are untouched, nothing else is left but a
+work copy, and the next run on a fresh input succeeds.
 
 Usage: fault_table.py --wine WINE --tool curvetext.exe --helper winfault.exe
          --case GOLDEN_CASE_DIR [--row NAME] [--kills N] [--seed S] [--padding LINES]
@@ -119,9 +118,8 @@ class Table:
             self.fail(row, f"{what}: got {got!r:.80}, expected {want!r:.80}")
 
     def winfault(self, *args):
-        """winfault's report; once more when Wine itself failed it (its
-        server dropped the client, or it hung: no step of the tool waits a
-        minute)."""
+        """winfault's report; once more when Wine itself failed (its server
+        dropped the client, or hung: no step of the tool waits a minute)."""
         for last in (False, True):
             try:
                 p = subprocess.run([self.wine, self.helper] + list(args), capture_output=True, timeout=60)
@@ -191,18 +189,17 @@ class Table:
             os.remove(drive)
 
     def w8_folders_with_japanese_names(self, row):
-        """W8: two folders whose names the ANSI code page cannot hold never
-        share a lock."""
-        names = ["\u56f3\u9762", "\u8a2d\u8a08"]  # drawing, design
+        """W8: two folders whose names the ANSI code page cannot hold
+        (drawing, design) never share a lock."""
         for _ in range(4):
-            base = self.folder(row)
-            for n in names:
-                os.makedirs(os.path.join(base, n))
-                put(os.path.join(base, n), NAME, self.input)
-            escaped = [winpath(base) + "\\" + "".join(f"\\u{ord(c):04x}" for c in n) for n in names]
+            dirs = [os.path.join(self.folder(row), n) for n in ("\u56f3\u9762", "\u8a2d\u8a08")]
+            for d in dirs:
+                os.makedirs(d)
+                put(d, NAME, self.input)
+            escaped = [winpath(os.path.dirname(d)) + "\\" + "".join(f"\\u{ord(c):04x}" for c in os.path.basename(d))
+                       for d in dirs]
             self.expect(row, "statuses", self.pair(*escaped), [0, 0])
-            for n in names:
-                self.expect(row, f"output in {n}", read(os.path.join(base, n), NAME) == self.output, True)
+            self.expect(row, "outputs", [read(d, NAME) == self.output for d in dirs], [True, True])
 
     def kills_at_random_moments(self, row):
         """A run killed at a random moment never leaves the interface file

@@ -1,20 +1,12 @@
-// winfault: meets a run of curvetext as a Windows machine would. Started by
-// fault_table.py under Wine, it plays the other processes of that machine:
-// a virus scanner holding a file open, a second run, a kill.
-//
-//   winfault run EXE DIR [options]   starts EXE in DIR; prints "status N"
-//     (9 when killed) and "elapsed MS"
-//     --hold NAME SHARE AFTER FOR   opens DIR\NAME with SHARE (any of r, w,
-//         d; "-" for none) AFTER ms after the start (0: before it; "seen":
-//         the moment the file is there) and holds it FOR ms
-//     --kill-after MS               terminates the run MS after its start
-//     --kill-when-gone NAME         terminates it the moment DIR\NAME is gone
-//   winfault pair EXE DIR1 DIR2     starts two runs at one moment; prints
-//     both statuses
-//
-// A folder may spell a character as \uXXXX (the arguments reach a Windows
-// program through the Unix locale, which may not hold it); "short:PATH" is
-// PATH's short (8.3) form.
+// winfault: the other processes of a Windows machine, for fault_table.py.
+//   winfault run EXE DIR [--hold NAME SHARE AFTER FOR] [--kill-after MS]
+//                        [--kill-when-gone NAME]
+//     starts EXE in DIR; prints "status N" (9: killed) and "elapsed MS". A
+//     hold opens DIR\NAME with SHARE (of r, w, d; "-" none) AFTER ms after
+//     the start ("seen": once it exists) for FOR ms, as a scanner does.
+//   winfault pair EXE DIR1 DIR2   two runs let go at one moment
+// A folder may spell a character \uXXXX (arguments cross the Unix locale);
+// "short:PATH" is PATH's 8.3 form.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif

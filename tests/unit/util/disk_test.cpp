@@ -1,6 +1,7 @@
 // The platform layer, on Linux and, cross-built, on Windows under Wine: what
-// a run cannot show. How the interface file is taken over is shown by the
-// golden cases driver_* on both platforms.
+// a run cannot show. The takeover of the interface file is shown by the
+// golden cases driver_*, the lock by driver_second_run_refused and the
+// Windows fault table (which also finds any file a run leaves behind).
 #include "util/disk.h"
 
 #include <gtest/gtest.h>
@@ -64,19 +65,6 @@ TEST(ReopenEmpty, EmptiesTheFileAndNothingElse) {
   ASSERT_EQ(mkfifo("fifo", 0600), 0);
   EXPECT_EQ(reopen_empty("fifo"), nullptr); // at once, no reader awaited
 #endif
-}
-
-TEST(DirectoryLock, OneHolderAtATimeAndNothingLeftBehind) {
-  ScratchDir dir;
-  {
-    DirectoryLock first;
-    ASSERT_TRUE(first.take());
-    DirectoryLock second;
-    EXPECT_FALSE(second.take());
-  }
-  EXPECT_TRUE(fs::is_empty("."));
-  DirectoryLock again;
-  EXPECT_TRUE(again.take());
 }
 
 } // namespace
