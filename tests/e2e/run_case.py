@@ -1,27 +1,6 @@
 #!/usr/bin/env python3
-"""Runs the real curvetext binary on one golden case folder and compares.
-
-A case folder holds `note` (what it guards; not compared), `in/` (the files
-the host leaves), `out/` (every file expected afterwards, byte for byte),
-`status` (as the shell sees it) and, where needed: `args` (one a line),
-`make_input` (Python run in the scratch directory, for inputs too large to
-keep; it may use `gen`), `same` (files expected unchanged from their input),
-`stdout`/`stderr` (missing: empty), `seconds` (processor time bound, times
-CURVETEXT_SLOWDOWN), `platform` (posix or windows: runs only there) and
-`setup` (POSIX; a directive a line: "fsize BYTES", "close FD", "user" to run
-as nobody, "mode NAME OCTAL" for NAME's permission bits afterwards,
-"immutable NAME" to make NAME unreplaceable during the run with chattr, or
-skip the case where that cannot be done).
-Where a platform's result differs, `out.windows/`, `stdout.windows`,
-`stderr.windows` or `status.windows` (`.posix` likewise) take the place of
-`out/`, `stdout`, `stderr` or `status` there.
-
-Usage: run_case.py --binary PATH [--runner CMD] [--skip-list FILE] [--update] [--keep] CASE_DIR
---skip-list: cases this build skips, a line "case  reason" each. --update
-writes what the run gave into the case, into the platform's own file where
-there is one (review it before committing).
-Exit status 0 pass, 1 fail, 77 skipped.
-"""
+"""Runs the real curvetext binary on one golden case folder and compares;
+docs/golden-cases.md describes the folders and the options."""
 
 import argparse
 import difflib

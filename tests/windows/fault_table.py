@@ -1,14 +1,11 @@
 #!/usr/bin/env python3
-"""The Windows program's file handling as a host's Windows machine meets it,
-under Wine: winfault.exe plays the virus scanner, the second run and the
-kill (leftovers without another process are golden cases). Every row ends
-with one check: the interface file is wholly the input or the output under
-its own name, the row's leftovers are untouched, nothing else is left but a
-work copy, and the next run on a fresh input succeeds.
+"""The Windows program's file handling under Wine, as a host's machine meets
+it: winfault.exe plays the scanner, the second run and the kill. Every row
+ends with one check (`sound`): the interface file is wholly the input or the
+output under its own name, leftovers are untouched, and the next run succeeds.
 
-Usage: fault_table.py --wine WINE --tool curvetext.exe --helper winfault.exe
-         --case GOLDEN_CASE_DIR [--row NAME] [--kills N] [--seed S] [--padding LINES]
---list prints the rows' names. Exit status 0 pass, 1 fail.
+Usage: fault_table.py --wine WINE --tool EXE --helper winfault.exe --case GOLDEN_CASE
+         [--row NAME] [--kills N] [--seed S] [--padding LINES]   (--list: the rows)
 """
 
 import argparse
