@@ -9,8 +9,8 @@ namespace curvetext {
 
 void opt(int& isTest, const char* arg) {
   const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
-  // A prefix alone has no value; never look behind its terminating NUL.
-  const char* value = letter != '\0' ? arg + 2 : arg + 1;
+  // Read only behind a letter: a prefix alone ends the argument at arg[1].
+  const char* value = arg + 2;
   const char* traced = arg + 1; // "z", "s" and the unknown letters trace it all
   switch (letter) {
   case 't':

@@ -55,6 +55,7 @@ struct Reader {
   int iPOINT = 0;                                          // index of the last point record
   double PX[4] = {}; // the points of the table, traced at debug level 3
   double PY[4] = {};
+  static_assert(sizeof PX == sizeof PY, "one bound checks both");
 
   void record(const Record& r);
 
