@@ -171,6 +171,7 @@ TEST(Scan, AgreesWithTheCLibrary) {
   // Longer than any record: the place of the first significant digit, not
   // of a later one, tells an infinity from 0.
   compare_with_library("1" + std::string(399, '0') + "1e-50", 'x');
+  compare_with_library("0x1" + std::string(1100, '0') + "p-3350", 'x'); // 2^1050
   std::mt19937 rng(20240601);
   for (int i = 0; i < 80000; ++i) {
     compare_with_library(random_input(rng, i % 2 == 1), "x7\""[i % 3]);
