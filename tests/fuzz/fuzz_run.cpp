@@ -1,7 +1,6 @@
-// Fuzz target over a whole run: the first byte chooses the debug level (and
-// whether option arguments follow), the rest is the interface file. The run goes through the
-// driver, the reader, the chosen layout and the trailer in a scratch directory, and its output is
-// checked for what must always hold.
+// Fuzz target over a whole run in a scratch directory: the first byte chooses the debug level
+// (and whether option arguments follow), the rest is the interface file; the output is checked
+// for what must always hold.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

