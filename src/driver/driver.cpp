@@ -89,7 +89,14 @@ int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
   if (isTest == kDebugTrace) std::printf("\n\n#### debug #### Cmd-Option read\n");
 
   DirectoryLock lock;
-  if (!lock.take()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
+  switch (lock.take()) {
+  case LockResult::taken:
+    break;
+  case LockResult::held:
+    abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
+  case LockResult::no_new_file: // the work copy could not be made either
+    abort_run("Cannot open file: %s \n", kWorkCopy, -1);
+  }
   if (!take_over_name(kNames)) abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   LineEnd line_end = platform_line_end();
   const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);

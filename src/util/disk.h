@@ -59,18 +59,25 @@ std::FILE* reopen_empty(const char* path);
 // stays writable.
 bool replace_file(const char* from, const char* to);
 
+// What taking the directory lock found.
+enum class LockResult {
+  taken,       // this run holds the directory
+  held,        // another run holds it, or what has the lock's name cannot serve
+  no_new_file, // the directory takes no new file at all (denied, disk full)
+};
+
 // The lock that keeps a second run out of the current directory, whatever
 // path leads there. It is released when the object goes, so that a process
 // may run more than once (the fuzz target, the tests); the system drops it
-// when a killed run ends, and it leaves no file behind.
+// when a killed run ends, and it leaves no file behind. A run that does not
+// hold it must create, rename and remove nothing.
 class DirectoryLock {
 public:
   DirectoryLock() = default;
   DirectoryLock(const DirectoryLock&) = delete;
   DirectoryLock& operator=(const DirectoryLock&) = delete;
   ~DirectoryLock();
-  // False when another run holds it, or it cannot be taken.
-  bool take();
+  LockResult take();
 
 private:
 #if defined(_WIN32)
@@ -80,8 +87,10 @@ private:
 #endif
 };
 
-// Reopens the null device on closed standard streams and ignores the file
-// size signal, so that a size limit is a failed write.
+// Readies the process's standard streams and signals: POSIX reopens the null
+// device on closed standard streams and ignores the file size signal, so
+// that a size limit is a failed write; Windows writes standard output and
+// error in binary, so that their lines end in a bare LF as everywhere.
 void prepare_process();
 
 } // namespace curvetext

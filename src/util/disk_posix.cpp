@@ -94,17 +94,18 @@ bool replace_file(const char* from, const char* to) {
   return std::rename(from, to) == 0;
 }
 
-bool DirectoryLock::take() {
-  // Held on the directory itself, so it leaves no file behind and covers
-  // the renames that run before the interface file has its name.
+LockResult DirectoryLock::take() {
+  // Held on the directory itself, so it leaves no file behind, needs no
+  // room on the disk, and covers the renames that run before the interface
+  // file has its name.
   const int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return LockResult::held;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
-    return false;
+    return LockResult::held;
   }
   fd_ = fd;
-  return true;
+  return LockResult::taken;
 }
 
 DirectoryLock::~DirectoryLock() {

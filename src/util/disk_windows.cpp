@@ -84,6 +84,18 @@ bool stored_name(const std::wstring& path, std::wstring& stored) {
   return true;
 }
 
+// Creating `path` was refused as denied although nothing has the name: the
+// folder denies new files. No other process's hold looks like that (a file
+// that is going still has its name until its last handle closes), so there
+// is nothing to wait for.
+bool creation_denied(DWORD error, const std::wstring& path) {
+  if (error != ERROR_ACCESS_DENIED || attributes(path) != kNoFile) return false;
+  return GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// An error that ends a wait at once.
+constexpr DWORD kDenied = ERROR_CANNOT_MAKE;
+
 bool move_file(const std::wstring& from, const std::wstring& to, DWORD flags = 0) {
   return waiting_out_holds([&] { return MoveFileExW(from.c_str(), to.c_str(), flags) != 0; });
 }
@@ -196,9 +208,12 @@ std::FILE* create_afresh(const char* path) {
     if (!remove_any(p)) return false;
     h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
-      SetLastError(ERROR_SHARING_VIOLATION);
-    return h != INVALID_HANDLE_VALUE;
+    if (h != INVALID_HANDLE_VALUE) return true;
+    const DWORD error = GetLastError();
+    SetLastError(error == ERROR_FILE_EXISTS  ? ERROR_SHARING_VIOLATION
+                 : creation_denied(error, p) ? kDenied
+                                             : error);
+    return false;
   });
   return stream(h, _O_WRONLY | _O_BINARY, "wb");
 }
@@ -215,26 +230,28 @@ std::FILE* reopen_empty(const char* path) {
   return stream(h, _O_WRONLY | _O_BINARY, "wb");
 }
 
-// Windows refuses to move onto a read-only file: the attribute comes off the
-// target just before the move. The work copy takes it first (a read-only
-// file may still be moved), so that the output has it the moment it lands,
-// kill or not; a failed move gives it back to the target and leaves the work
-// copy writable.
+// Windows refuses to move onto a read-only file. The work copy takes the
+// attribute first (a read-only file may still be moved), so that the output
+// has it the moment it lands; the target loses it only for the instant of
+// each attempt and gets it back when that attempt fails, so that a run
+// killed while a reader's hold is waited out leaves the host's file
+// read-only. A failed move leaves the work copy writable.
 bool replace_file(const char* from, const char* to) {
   const std::wstring f = wide(from);
   const std::wstring t = wide(to);
   const DWORD attrs = attributes(t);
   const bool read_only = attrs != kNoFile && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
   const DWORD work = attributes(f);
-  if (read_only) {
-    set_attributes(f, work | FILE_ATTRIBUTE_READONLY);
-    set_attributes(t, attrs & ~FILE_ATTRIBUTE_READONLY);
-  }
-  const bool moved = move_file(f, t, MOVEFILE_REPLACE_EXISTING);
-  if (read_only && !moved) {
-    set_attributes(t, attrs);
-    set_attributes(f, work & ~FILE_ATTRIBUTE_READONLY);
-  }
+  if (read_only) set_attributes(f, work | FILE_ATTRIBUTE_READONLY);
+  const bool moved = waiting_out_holds([&] {
+    if (read_only) set_attributes(t, attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (MoveFileExW(f.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+    const DWORD error = GetLastError();
+    if (read_only) set_attributes(t, attrs);
+    SetLastError(error);
+    return false;
+  });
+  if (read_only && !moved) set_attributes(f, work & ~FILE_ATTRIBUTE_READONLY);
   return moved;
 }
 
@@ -245,36 +262,70 @@ bool replace_file(const char* from, const char* to) {
 // every session of the machine.
 constexpr const wchar_t* kLockFile = L"QVC_TEMP.LCK";
 
-bool DirectoryLock::take() {
+namespace {
+
+// Whether the folder takes a new file at all: a file of the run's own that
+// the system deletes at once. Something already under its name (another
+// run's test) proves it too.
+bool takes_new_files() {
+  HANDLE h = CreateFileW(L"QVC_TEMP.LC~", GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return true;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS || error == ERROR_SHARING_VIOLATION;
+}
+
+// Why the lock file could not be opened: `refused` when to give up at once,
+// else a hold to wait out (a lock file still going after a run that has just
+// ended, a stray read-only one).
+bool refused_at_once(DWORD error, LockResult& refused) {
+  refused = LockResult::held;
+  if (error == ERROR_SHARING_VIOLATION) return true; // another run holds it
+  const DWORD attrs = attributes(kLockFile);
+  if (attrs == kNoFile) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+      return false; // a lock file being deleted reads as denied
+    // Nothing has the name, and it cannot be made: either nothing can be
+    // made here, or this one name is barred (a screening rule, a link that
+    // leads nowhere), which leaves the folder without a lock.
+    if (!takes_new_files()) refused = LockResult::no_new_file;
+    return true;
+  }
+  // A folder or a link under the name never serves as a lock.
+  if ((attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return true;
+  if ((attrs & FILE_ATTRIBUTE_READONLY) != 0)
+    set_attributes(kLockFile, attrs & ~FILE_ATTRIBUTE_READONLY);
+  return false;
+}
+
+} // namespace
+
+LockResult DirectoryLock::take() {
   HANDLE h = INVALID_HANDLE_VALUE;
+  LockResult refused = LockResult::held;
   const bool taken = waiting_out_holds([&] {
     h = CreateFileW(kLockFile, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h != INVALID_HANDLE_VALUE) return true;
-    // Another run holds it: refused at once. Denied: a run that has just
-    // ended, whose lock file is not gone yet, or a stray read-only one.
-    const DWORD error = GetLastError();
-    const DWORD attrs = attributes(kLockFile);
-    if (error != ERROR_ACCESS_DENIED || is_directory(attrs)) {
-      SetLastError(ERROR_BUSY);
-    } else {
-      if (attrs != kNoFile) set_attributes(kLockFile, attrs & ~FILE_ATTRIBUTE_READONLY);
-      SetLastError(ERROR_ACCESS_DENIED);
-    }
+    SetLastError(refused_at_once(GetLastError(), refused) ? kDenied : ERROR_ACCESS_DENIED);
     return false;
   });
-  if (taken) handle_ = h;
-  // Denied to the end, and no such file: a folder where the run can create
-  // nothing, so there is nothing to keep a second run from. The work copy
-  // then fails with its own message.
-  return taken || (GetLastError() == ERROR_ACCESS_DENIED && attributes(kLockFile) == kNoFile &&
-                   GetLastError() == ERROR_FILE_NOT_FOUND);
+  if (!taken) return refused; // still denied at the bound: the name cannot serve
+  handle_ = h;
+  return LockResult::taken;
 }
 
 DirectoryLock::~DirectoryLock() {
   if (handle_ != nullptr) CloseHandle(handle_); // deletes the lock file
 }
 
-void prepare_process() {}
+void prepare_process() {
+  // Trace lines and messages end in a bare LF, as on every platform.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
 
 } // namespace curvetext

@@ -25,28 +25,28 @@ KILLED = 9  # winfault's exit code for a run it terminated
 # Rows of one run each: (the folder: name -> IN, IN_RO, STALE or STALE_RO;
 # winfault options; the status, None for any; what NAME holds afterwards).
 ROWS = {
-    # W1, W2: killed the moment the interface file's name goes: it never goes,
+    # Killed the moment the interface file's name goes: it never goes,
     # leftovers or not. Killed the moment the work copy's goes (the replacing
     # move): the output is there, read-only when the input was.
-    "w1_w2_the_name_never_goes": [
+    "the_name_never_goes": [
         ({NAME: IN}, ["--kill-when-gone", NAME], 0, OUT),
         ({NAME: IN, FIRST: STALE, SECOND: STALE}, ["--kill-when-gone", NAME], 0, OUT),
         ({NAME: IN}, ["--kill-when-gone", WORK], None, OUT),
         ({NAME: IN_RO}, ["--kill-when-gone", WORK], None, OUT)],
-    # W4: a scanner on the stale intermediate files, without delete sharing.
-    "w4_scanner_on_leftovers": [
+    # A scanner on the stale intermediate files, without delete sharing.
+    "scanner_on_leftovers": [
         ({NAME: IN, FIRST: STALE, SECOND: STALE},
          ["--hold", FIRST, "r", "0", "1500", "--hold", SECOND, "r", "0", "1500"], 0, OUT)],
-    # W5: a read-only interface file is replaced, a read-only work copy
+    # A read-only interface file is replaced, a read-only work copy
     # removed; when a reader holds the file past the bound, the input stays
     # read-only and the work copy writable.
-    "w5_read_only": [({NAME: IN_RO, WORK: STALE_RO}, [], 0, OUT),
+    "read_only_interface_file": [({NAME: IN_RO, WORK: STALE_RO}, [], 0, OUT),
                      ({NAME: IN_RO}, ["--hold", NAME, "r", "seen", "4000"], -1, IN)],
-    # W6: a scanner holding a file the run needs, for less than the bound, is
+    # A scanner holding a file the run needs, for less than the bound, is
     # waited out: the interface file from the start, the work copy the moment
     # it is created, a leftover work copy whose name lingers; past the bound
     # the run fails as ever, the input intact.
-    "w6_holds": [({NAME: IN}, ["--hold", NAME, "-", "0", "70"], 0, OUT),
+    "holds_waited_out": [({NAME: IN}, ["--hold", NAME, "-", "0", "70"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "-", "0", "1000"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "r", "0", "1000"], 0, OUT),
                  ({NAME: IN}, ["--hold", NAME, "rw", "0", "800"], 0, OUT),
@@ -161,8 +161,8 @@ class Table:
                 self.expect(row, f"the work copy left is writable, {what}", writable(d, WORK), True)
             self.sound(row, d, [n for n, v in files.items() if v == STALE])
 
-    def w7_one_lock_per_folder(self, row):
-        """W7: two runs at once in one folder under two spellings (another
+    def one_lock_per_folder(self, row):
+        """Two runs at once in one folder under two spellings (another
         drive letter, the short name): one refused, or one after the other."""
         drive = os.path.join(os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine")), "dosdevices", "q:")
         if os.path.lexists(drive):
@@ -181,8 +181,8 @@ class Table:
         finally:
             os.remove(drive)
 
-    def w8_folders_with_japanese_names(self, row):
-        """W8: two folders whose names the ANSI code page cannot hold
+    def folders_with_japanese_names(self, row):
+        """Two folders whose names the ANSI code page cannot hold
         (drawing, design) never share a lock."""
         for _ in range(4):
             dirs = [os.path.join(self.folder(row), n) for n in ("\u56f3\u9762", "\u8a2d\u8a08")]
@@ -209,7 +209,68 @@ class Table:
             self.fail(row, f"only {killed} of {self.kills} kills landed before the run ended")
 
 
-NAMES = list(ROWS) + ["w7_one_lock_per_folder", "w8_folders_with_japanese_names", "kills_at_random_moments"]
+    def kills_while_the_move_waits(self, row):
+        """A read-only interface file that a reader holds: the replacing move
+        waits, and a kill during that wait leaves the host's file the input,
+        still read-only."""
+        killed = 0
+        for extra in (300, 800, 1300):
+            d = self.folder(row)
+            put(d, NAME, self.input, read_only=True)
+            after = self.span_ms + extra
+            got = self.run(d, "--hold", NAME, "r", "0", str(after + 5000), "--kill-after", str(after))
+            killed += got["status"] == KILLED
+            what = f"killed {extra} ms into the wait"
+            self.expect(row, f"{NAME}, {what}", read(d, NAME) == self.input, True)
+            self.expect(row, f"read-only kept, {what}", writable(d, NAME), False)
+            self.sound(row, d)
+        if killed < 2:
+            self.fail(row, f"only {killed} of 3 kills landed in the wait")
+
+    def untouched(self, row, d, what, status, before):
+        got = self.run(d)
+        self.expect(row, f"status, {what}", got["status"], status)
+        self.expect(row, f"time, {what}", got["elapsed"] < 1000, True)  # no wait for a scanner
+        self.expect(row, f"the folder, {what}", {n: read(d, n) for n in os.listdir(d)}, before)
+
+    def lock_name_barred(self, row):
+        """The lock's name cannot be made (a link to where nothing can be
+        created) while the folder takes other files: no run enters, and a run
+        that holds no lock renames and creates nothing."""
+        for host_name in (NAME, "qvc_temp.txt"):
+            d = self.folder(row)
+            put(d, host_name, self.input)
+            os.symlink("/sys/curvetext-lock", os.path.join(d, "QVC_TEMP.LCK"))
+            before = {n: read(d, n) for n in os.listdir(d)}
+            self.untouched(row, d, f"{host_name} beside a barred lock name", 1, before)
+            self.expect(row, "a pair beside a barred lock name", self.pair(winpath(d), winpath(d)), [1, 1])
+
+    def folder_takes_no_file(self, row):
+        """A folder that takes no new file (read-only, or a disk without a free
+        inode) fails at once with the work copy's message, the host's file as
+        it was."""
+        for what, mount in (("read-only", "remount,ro"), ("no free inode", "nr_inodes=8")):
+            d = self.folder(row)
+            if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16m," + mount.split(",")[-1], "tmpfs", d]
+                              if mount.startswith("nr") else ["mount", "-t", "tmpfs", "tmpfs", d]).returncode:
+                print(f"{row}: skipped, cannot mount a file system here")
+                return
+            try:
+                put(d, NAME, self.input)
+                for n in range(8 if mount.startswith("nr") else 0):  # every inode taken
+                    try:
+                        put(d, f"filler {n}", b"")
+                    except OSError:
+                        break
+                if mount.startswith("remount"):
+                    subprocess.run(["mount", "-o", mount, d], check=True)
+                self.untouched(row, d, what, -1, {x: read(d, x) for x in os.listdir(d)})
+            finally:
+                subprocess.run(["umount", d])
+
+
+NAMES = list(ROWS) + ["one_lock_per_folder", "folders_with_japanese_names", "kills_at_random_moments",
+                      "kills_while_the_move_waits", "lock_name_barred", "folder_takes_no_file"]
 
 
 def main():
