@@ -61,18 +61,23 @@ def compare(label, expected, actual, failures):
     failures.append("".join(list(diff)[:80]))
 
 
-def expected(case, name, target):
-    """The platform's own expectation file or folder where there is one."""
-    own = os.path.join(case, f"{name}.{target}")
-    return own if os.path.exists(own) else os.path.join(case, name)
+def expected(case, name, targets):
+    """The most particular expectation file or folder there is for this
+    build: its own (`stdout.windows-i686`), its system's (`stdout.windows`),
+    or the common one."""
+    for target in targets:
+        own = os.path.join(case, f"{name}.{target}")
+        if os.path.exists(own):
+            return own
+    return os.path.join(case, name)
 
 
-def skipped(case, name, target, skip_list):
+def skipped(case, name, targets, skip_lists):
     """Why this build skips the case, or None."""
     wanted = read(os.path.join(case, "platform"), b"").decode().strip()
-    if wanted and wanted != target:
+    if wanted and wanted != targets[-1]:
         return f"belongs to {wanted}"
-    for line in (read(skip_list).decode().splitlines() if skip_list else []):
+    for line in (l for path in skip_lists if path for l in read(path).decode().splitlines()):
         if line.split(maxsplit=1)[:1] == [name]:
             return line.split(maxsplit=1)[1]
     return None
@@ -126,9 +131,9 @@ def run(binary, runner, case, scratch, setup):
     return proc, cpu
 
 
-def update(case, target, proc, files, same):
+def update(case, targets, proc, files, same):
     """Writes what the run gave into the case's (platform's own) files."""
-    own = lambda name: expected(case, name, target)
+    own = lambda name: expected(case, name, targets)
     out = own("out")
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
@@ -137,16 +142,16 @@ def update(case, target, proc, files, same):
             write(os.path.join(out, rel), data)
     for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
         path = own(stream)
-        if data or path.endswith("." + target):  # an empty own file stays
+        if data or path.endswith(tuple("." + t for t in targets)):  # an empty own file stays
             write(path, data)
         elif os.path.exists(path):
             os.remove(path)
     write(own("status"), f"{proc.returncode & 0xFF}\n".encode())
 
 
-def check(case, target, proc, cpu, before, after, setup, same, scratch):
+def check(case, targets, proc, cpu, before, after, setup, same, scratch):
     """The failures of the run against the case's expectations."""
-    own = lambda name: expected(case, name, target)
+    own = lambda name: expected(case, name, targets)
     failures = []
     for d in setup:
         if d[0] == "mode":
@@ -181,15 +186,18 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
     ap.add_argument("--runner", default="")
-    ap.add_argument("--skip-list", default="")
+    ap.add_argument("--skip-list", action="append", default=[], help="may be given more than once")
+    ap.add_argument("--platform", help="the build's system and processor, such as windows-i686 "
+                    "(default: windows for an .exe, else posix)")
     ap.add_argument("--update", action="store_true")
     ap.add_argument("--keep", action="store_true", help="keep the scratch directory")
     ap.add_argument("case")
     a = ap.parse_args()
     case, runner = os.path.abspath(a.case), shlex.split(a.runner)
     name = os.path.basename(case)
-    target = "windows" if a.binary.endswith(".exe") else "windows" if os.name == "nt" else "posix"
-    why = skipped(case, name, target, a.skip_list)
+    system = "windows" if a.binary.endswith(".exe") or os.name == "nt" else "posix"
+    targets = (a.platform, a.platform.split("-")[0]) if a.platform else (system,)
+    why = skipped(case, name, targets, a.skip_list)
     if why:
         print(f"{name}: skipped, {why}")
         return SKIP
@@ -210,11 +218,11 @@ def main():
     after = snapshot(scratch)
     same = read(os.path.join(case, "same"), b"").decode().split()
     if a.update:
-        update(case, target, proc, after, same)
+        update(case, targets, proc, after, same)
         shutil.rmtree(scratch)
         print(f"{name}: updated")
         return 0
-    failures = check(case, target, proc, cpu, before, after, setup, same, scratch)
+    failures = check(case, targets, proc, cpu, before, after, setup, same, scratch)
     if failures:
         print(f"{name}: FAILED (scratch directory kept: {scratch})")
         print("\n".join(failures))
