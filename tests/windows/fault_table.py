@@ -21,6 +21,7 @@ NAME, WORK, FIRST, SECOND = "QVC_TEMP.TXT", "QVC_TEMP.104", "QVC_x2x2.10", "QVC_
 STALE = b"stale leftover of an earlier run\n"
 IN, IN_RO, STALE_RO, OUT = "input", "read-only input", "read-only leftover", "output"
 KILLED = 9  # winfault's exit code for a run it terminated
+SKIP = 77  # a row this machine cannot stage
 
 # Rows of one run each: (the folder: name -> IN, IN_RO, STALE or STALE_RO;
 # winfault options; the status, None for any; what NAME holds afterwards).
@@ -86,7 +87,7 @@ def writable(d, name):
 class Table:
     def __init__(self, a):
         self.wine, self.tool, self.helper = a.wine, os.path.abspath(a.tool), os.path.abspath(a.helper)
-        self.kills, self.rng, self.failures = a.kills, random.Random(a.seed), []
+        self.kills, self.rng, self.failures, self.skipped = a.kills, random.Random(a.seed), [], False
         self.root = tempfile.mkdtemp(prefix="curvetext-winfault-")
         # Comment records (echoed) make a run long enough for a second run or
         # a kill to land inside it.
@@ -254,6 +255,7 @@ class Table:
             if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16m," + mount.split(",")[-1], "tmpfs", d]
                               if mount.startswith("nr") else ["mount", "-t", "tmpfs", "tmpfs", d]).returncode:
                 print(f"{row}: skipped, cannot mount a file system here")
+                self.skipped = True
                 return
             try:
                 put(d, NAME, self.input)
@@ -294,7 +296,7 @@ def main():
         print(f"(scratch folders kept in {t.root})")
     else:
         shutil.rmtree(t.root, ignore_errors=True)
-    return 1 if t.failures else 0
+    return 1 if t.failures else SKIP if t.skipped else 0
 
 
 if __name__ == "__main__":
