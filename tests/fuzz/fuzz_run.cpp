@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,32 +36,28 @@ void enter_scratch_directory() {
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  enter_scratch_directory();
-  if (size == 0) return 0;
-  // First byte: the debug level (low three bits); with its high bit set, the
-  // bytes up to the first LF are more arguments, parted by NUL bytes.
+// The arguments of the run: the first byte's debug level (low three bits);
+// with its high bit set, the bytes of `rest` up to the first LF are more
+// arguments, parted by NUL bytes (a "t" among them sets another level), and
+// are taken off it.
+std::vector<std::string> arguments(std::uint8_t first, std::string_view& rest) {
   static const char* const levels[] = {"/t0", "/t1", "/t2", "/t3", "/t4", "/t5", "/t6", "/t0"};
-  std::vector<std::string> args{"curvetext", levels[data[0] & 7]};
-  std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-  if ((data[0] & 0x80) != 0) {
-    const std::size_t lf = rest.find('\n');
-    std::string_view list = rest.substr(0, lf);
-    rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
-    while (!list.empty()) {
-      const std::size_t nul = list.find('\0');
-      args.emplace_back(list.substr(0, nul));
-      list = nul == std::string_view::npos ? std::string_view() : list.substr(nul + 1);
-    }
+  std::vector<std::string> args{"curvetext", levels[first & 7]};
+  if ((first & 0x80) == 0) return args;
+  const std::size_t lf = rest.find('\n');
+  std::string_view list = rest.substr(0, lf);
+  rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
+  while (!list.empty()) {
+    const std::size_t nul = list.find('\0');
+    args.emplace_back(list.substr(0, nul));
+    list = nul == std::string_view::npos ? std::string_view() : list.substr(nul + 1);
   }
-  const std::string input(rest);
+  return args;
+}
 
-  std::remove("QVC_TEMP.104");
-  std::ofstream("QVC_TEMP.TXT", std::ios::binary) << input;
-
+void run_tool(std::vector<std::string>& args) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args)
     argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -69,21 +66,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fprintf(stderr, "run ended with status %d\n", status);
     std::abort();
   }
+}
+
+// What the run on `input` with `args` left behind.
+void check_files(const std::vector<std::string>& args, const std::string& input) {
   // A question for a person at the console touches no file.
   for (const std::string& arg : args) {
     if (curvetext::is_query(arg.c_str())) {
       if (slurp("QVC_TEMP.TXT") != input || std::ifstream("QVC_TEMP.104")) std::abort();
-      return 0;
+      return;
     }
   }
   // At debug level 0 the output has replaced the interface file; at any
   // other the work copy holds it.
+  const int level = curvetext::testing::debug_level(std::span(args).subspan(1));
   const bool kept = std::ifstream("QVC_TEMP.104").good();
+  if (kept != (level != 0)) {
+    std::fprintf(stderr, "work copy %s at debug level %d\n", kept ? "kept" : "gone", level);
+    std::abort();
+  }
   const std::string output = slurp(kept ? "QVC_TEMP.104" : "QVC_TEMP.TXT");
-  const std::string fault = curvetext::testing::check_output(input, output);
+  const std::string fault = curvetext::testing::check_output(input, output, level);
   if (!fault.empty()) {
     std::fprintf(stderr, "unsound output: %s\n", fault.c_str());
     std::abort();
   }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  enter_scratch_directory();
+  if (size == 0) return 0;
+  std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::vector<std::string> args = arguments(data[0], rest);
+  const std::string input(rest);
+  std::remove("QVC_TEMP.104");
+  std::ofstream("QVC_TEMP.TXT", std::ios::binary) << input;
+  run_tool(args);
+  check_files(args, input);
   return 0;
 }

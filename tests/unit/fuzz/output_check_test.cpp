@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,61 +23,112 @@ bool is_interface_file(const fs::path& path) {
   return name == "QVC_TEMP.TXT";
 }
 
-// Every interface file a golden case expects a complete or partial run to
-// have written (on any platform) passes the checker the fuzz target applies.
-// A generated input stands in as its own output: echoes go unchecked there.
-TEST(OutputCheck, AcceptsEveryGoldenOutput) {
-  int checked = 0;
-  for (const auto& c : fs::directory_iterator(CURVETEXT_CASES_DIR)) {
-    std::vector<std::string> inputs;
-    if (fs::is_directory(c.path() / "in")) {
-      for (const auto& f : fs::directory_iterator(c.path() / "in")) {
-        if (is_interface_file(f.path()) && f.is_regular_file())
-          inputs.push_back(read_file(f.path().string()));
-      }
-    }
-    for (const auto& out : fs::directory_iterator(c.path())) {
-      const std::string dir = out.path().filename().string();
-      if (dir != "out" && dir.rfind("out.", 0) != 0) continue;
-      const fs::path status = c.path() / ("status" + dir.substr(3));
-      if (read_file((fs::exists(status) ? status : c.path() / "status").string()) == "255\n")
-        continue;
-      for (const auto& f : fs::directory_iterator(out.path())) {
-        if (!is_interface_file(f.path()) || !f.is_regular_file()) continue;
-        const std::string output = read_file(f.path().string());
-        if (std::find(inputs.begin(), inputs.end(), output) != inputs.end()) continue; // untouched
-        SCOPED_TRACE(f.path().string());
-        EXPECT_EQ(check_output(inputs.empty() ? output : inputs[0], output), "");
-        ++checked;
-      }
-    }
+// The interface files a case's host leaves.
+std::vector<std::string> interface_files(const fs::path& in) {
+  std::vector<std::string> files;
+  if (!fs::is_directory(in)) return files;
+  for (const auto& f : fs::directory_iterator(in)) {
+    if (is_interface_file(f.path()) && f.is_regular_file())
+      files.push_back(read_file(f.path().string()));
   }
-  EXPECT_GT(checked, 100);
+  return files;
 }
 
-// Outputs that break a rule, each beside the input it came from.
+// A case's arguments, one a line of its `args` file.
+std::vector<std::string> case_args(const fs::path& dir) {
+  std::istringstream lines(read_file((dir / "args").string()));
+  std::vector<std::string> args;
+  for (std::string arg; std::getline(lines, arg);)
+    args.push_back(arg);
+  return args;
+}
+
+// Checks the outputs of one case's complete runs (on any platform): the
+// interface file at debug level 0, the work copy at any other. A generated
+// input stands in as its own output: echoes go unchecked there. Returns
+// how many it checked.
+int check_case(const fs::path& dir) {
+  const std::vector<std::string> inputs = interface_files(dir / "in");
+  const int level = debug_level(case_args(dir));
+  int checked = 0;
+  for (const auto& out : fs::directory_iterator(dir)) {
+    const std::string name = out.path().filename().string();
+    if (name != "out" && name.rfind("out.", 0) != 0) continue;
+    const fs::path status = dir / ("status" + name.substr(3));
+    if (read_file((fs::exists(status) ? status : dir / "status").string()) != "0\n") continue;
+    for (const auto& f : fs::directory_iterator(out.path())) {
+      const bool holds_output =
+          level == 0 ? is_interface_file(f.path()) : f.path().filename() == "QVC_TEMP.104";
+      if (!holds_output || !f.is_regular_file()) continue;
+      const std::string output = read_file(f.path().string());
+      if (std::find(inputs.begin(), inputs.end(), output) != inputs.end()) continue; // untouched
+      SCOPED_TRACE(f.path().string());
+      EXPECT_EQ(check_output(inputs.empty() ? output : inputs[0], output, level), "");
+      ++checked;
+    }
+  }
+  return checked;
+}
+
+TEST(OutputCheck, AcceptsEveryGoldenOutput) {
+  int checked = 0;
+  for (const auto& c : fs::directory_iterator(CURVETEXT_CASES_DIR))
+    checked += check_case(c.path());
+  EXPECT_GT(checked, 120);
+}
+
+// Outputs that break a rule, each beside the input it came from and the
+// debug level of its run.
 TEST(OutputCheck, RefusesFaults) {
+  using namespace std::string_literals;
   const std::string trailer = "lg0\nly0\nlt1\nlc1\n";
+  const std::string closing =
+      "# ------------------ main() Pattern1 end file closing ------------------ \n"
+      "#    qd_xmax= 1 stepcnt= 0 \n";
+  const std::string walk = "# t0(1.0 2.0) t1(3.0 4.0)\n";
+  const std::string glyph = "ch 1.0 2.0 3.0 4.0 \"A\n";
+  const std::string long_line = "#" + std::string(300, 'x');
   const struct {
-    const char* input;
+    std::string input;
     std::string output;
+    int level;
   } cases[] = {
-      {"", "lg0\nly0\nlt1\n"},                                               // a short trailer
-      {"", trailer + "cc1 \n"},                                              // a record behind it
-      {"", "cc1 " + trailer},                                                // no line end
-      {"", "ch nan 0.0000000000 3.0000000000 0.0000000000 \"A\n" + trailer}, // not finite
-      {"", "ch -inf 0.0 3.0 0.0 \"A\n" + trailer},
-      {"", "ch 1.0 2.0 3.0 4.0 \"ABC\n" + trailer}, // three bytes for one glyph
-      {"", "ch 1 2.0 3.0 4.0 \"A\n" + trailer},     // a number without decimals
-      {"", "h# NG curve\n" + trailer},              // the blank of the form missing
-      {"#a\n", "#b\n" + trailer},                   // an echo of what the input never said
-      {"bz 1\n", "bz 2\n" + trailer},
-      {"", "lx3\n" + trailer},
-      {"", "pn1\ncc1 \n" + trailer}, // a trailer record out of place
+      {"", "lg0\nly0\nlt1\n", 0},                                // a short trailer
+      {"", trailer + "cc1 \n", 0},                               // a record behind it
+      {"", "cc1 \n" + trailer.substr(0, trailer.size() - 1), 0}, // no line end
+      {"", "cc1 \nch nan 0.0000000000 3.0000000000 0.0000000000 \"A\n" + trailer, 0}, // not finite
+      {"", "cc1 \nch -inf 0.0 3.0 0.0 \"A\n" + trailer, 0},
+      {"", "cc1 \nch 1.0 2.0 3.0 4.0 \"ABC\n" + trailer, 0}, // three bytes for one glyph
+      {"", "cc1 \nch 1 2.0 3.0 4.0 \"A\n" + trailer, 0},     // a number without decimals
+      {"", glyph + trailer, 0},                              // a glyph before the passes
+      {"", "cc7 \n" + trailer, 0},                           // the inner pass without the outer
+      {"", "h# NG curve\n" + trailer, 0},                    // the blank of the form missing
+      {"", "lx3\n" + trailer, 0},
+      {"", "pn1\ncc1 \n" + trailer, 0},          // a trailer record out of place
+      {"#a\r\n", "#a\r\n" + trailer, 0},         // the trailer's line ends not the input's
+      {"#a\n#b\r\n", "#a\n#b\r\n" + trailer, 0}, // a CR LF kept where LF ends the output's lines
+      {"#a\n", "#b\n" + trailer, 0},             // an echo of what the input never said
+      {"bz 1\n", "bz 2\n" + trailer, 0},
+      {"#abc\n", "#ab\n" + trailer, 0},                                 // a cut echo
+      {long_line + "\n", long_line.substr(0, 254) + "\n" + trailer, 0}, // a long line cut
+      {"#a\n#b\n", "#b\n#a\n" + trailer, 0},                            // echoes out of order
+      {"#a\n", "#a\n#a\n" + trailer, 0},                                // an echo twice
+      {"#a\n", "cc1 \n#a\n" + trailer, 0},                              // an echo after the layout
+      {"ci 0 0 1\n", "ci 0 0 1\n" + trailer, 0},                    // a record that is not echoed
+      {"\0#a\n"s, "\0#a\n"s + trailer, 0},                          // a comment behind a NUL
+      {"ch 0 0 1 0 \"A\n", "# CHR_PRO  now \n" + trailer, 0},       // a trace line at level 0
+      {"ch 0 0 1 0 \"A\n", "cc1 \n# CHR_PRO  now \n" + trailer, 2}, // ... after the layout
+      {"", "# anything\n" + trailer, 2},                            // no trace line of the tool
+      {"", "cc1 \ncc7 \n## len(1) mlen(2.0)\n" + trailer, 0},       // the length note at level 0
+      {"", "cc1 \ncc7 \n" + glyph + "## len(1) mlen(2.0)\n" + trailer, 1}, // ... not after cc7
+      {"", "cc1 \ncc7 \n" + walk + trailer, 0},      // a walk's trace at level 0
+      {"", "cc1 \n" + walk + "cc7 \n" + trailer, 2}, // ... in the outer pass
+      {"", closing + trailer, 0},                    // closing lines at level 0
+      {"", trailer, 3},                              // ... missing at level 3
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.output);
-    EXPECT_NE(check_output(c.input, c.output), "");
+    EXPECT_NE(check_output(c.input, c.output, c.level), "");
   }
 }
 
