@@ -1,5 +1,7 @@
 #include "sjis_text.h"
 
+#include <cstdint>
+
 #include <iconv.h>
 
 namespace curvetext::preview {
@@ -17,21 +19,29 @@ void append_code_point(std::string& out, unsigned cp) {
   out += static_cast<char>(0x80 | (cp & 0x3F));
 }
 
+struct Converter {
+  iconv_t cd = nullptr;
+  bool usable = false;
+};
+
 // Windows' table first: it maps 0x5C and 0x7E to the ASCII characters the
 // host shows, where plain Shift_JIS gives the yen sign and the overline.
-iconv_t converter() {
-  static const iconv_t cd = [] {
-    iconv_t c = iconv_open("UTF-8", "CP932");
-    if (c == reinterpret_cast<iconv_t>(-1)) c = iconv_open("UTF-8", "SHIFT_JIS");
-    return c;
+const Converter& converter() {
+  static const Converter c = [] {
+    for (const char* table : {"CP932", "SHIFT_JIS"}) {
+      iconv_t cd = iconv_open("UTF-8", table);
+      // iconv_open fails with (iconv_t)-1.
+      if (reinterpret_cast<std::intptr_t>(cd) != -1) return Converter{cd, true};
+    }
+    return Converter{};
   }();
-  return cd;
+  return c;
 }
 
 // One character of one or two bytes.
 void convert_one(std::string& out, std::string_view ch) {
-  const iconv_t cd = converter();
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
+  const Converter& conv = converter();
+  if (!conv.usable) {
     const auto c = static_cast<unsigned char>(ch[0]);
     out += ch.size() == 1 && c < 0x80 ? std::string(ch) : std::string(replacement);
     return;
@@ -42,8 +52,8 @@ void convert_one(std::string& out, std::string_view ch) {
   char* out_p = out_buf;
   std::size_t in_left = ch.size();
   std::size_t out_left = sizeof out_buf;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr); // a fresh state for every character
-  if (iconv(cd, &in_p, &in_left, &out_p, &out_left) == static_cast<std::size_t>(-1) ||
+  iconv(conv.cd, nullptr, nullptr, nullptr, nullptr); // a fresh state for every character
+  if (iconv(conv.cd, &in_p, &in_left, &out_p, &out_left) == static_cast<std::size_t>(-1) ||
       in_left != 0) {
     out += replacement;
     return;

@@ -35,17 +35,14 @@ void enter_scratch_directory() {
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  enter_scratch_directory();
-  if (size == 0) return 0;
-  // First byte: the debug level (low three bits); with its high bit set, the
-  // bytes up to the first LF are more arguments, parted by NUL bytes.
+// The run's arguments from the first byte of the fuzzer's data: the debug
+// level (low three bits); with its high bit set, the bytes up to the first
+// LF are more arguments, parted by NUL bytes. `rest` is left holding the
+// interface file.
+std::vector<std::string> arguments(std::uint8_t first, std::string_view& rest) {
   static const char* const levels[] = {"/t0", "/t1", "/t2", "/t3", "/t4", "/t5", "/t6", "/t0"};
-  std::vector<std::string> args{"curvetext", levels[data[0] & 7]};
-  std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-  if ((data[0] & 0x80) != 0) {
+  std::vector<std::string> args{"curvetext", levels[first & 7]};
+  if ((first & 0x80) != 0) {
     const std::size_t lf = rest.find('\n');
     std::string_view list = rest.substr(0, lf);
     rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
@@ -55,12 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       list = nul == std::string_view::npos ? std::string_view() : list.substr(nul + 1);
     }
   }
-  const std::string input(rest);
+  return args;
+}
 
-  std::remove("QVC_TEMP.104");
-  std::ofstream("QVC_TEMP.TXT", std::ios::binary) << input;
-
+// A whole run with these arguments; every run must end with status 0.
+void run_tool(std::vector<std::string>& args) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args)
     argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -69,6 +67,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fprintf(stderr, "run ended with status %d\n", status);
     std::abort();
   }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  enter_scratch_directory();
+  if (size == 0) return 0;
+  std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::vector<std::string> args = arguments(data[0], rest);
+  const std::string input(rest);
+
+  std::remove("QVC_TEMP.104");
+  std::ofstream("QVC_TEMP.TXT", std::ios::binary) << input;
+  run_tool(args);
   // A question for a person at the console touches no file.
   for (const std::string& arg : args) {
     if (curvetext::is_query(arg.c_str())) {
