@@ -4,13 +4,13 @@
 
 #include <iconv.h>
 
+#include "util/sjis.h"
+
 namespace curvetext::preview {
 
 namespace {
 
 const char replacement[] = "\xEF\xBF\xBD"; // U+FFFD
-
-bool is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 void append_code_point(std::string& out, unsigned cp) {
   // Only the control pictures come here: three UTF-8 bytes.
@@ -65,18 +65,20 @@ void convert_one(std::string& out, std::string_view ch) {
 
 std::string sjis_to_utf8(std::string_view bytes) {
   std::string out;
+  const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < bytes.size();) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
+    const unsigned char c = text[i];
+    // Characters are told apart as the tool tells them.
+    const int kind = SHIFTJIS(text + i, 0);
+    const std::size_t n = kind != kSjisSingle && i + 1 < bytes.size() ? 2 : 1;
     if (c < 0x20 || c == 0x7F) {
       append_code_point(out, c == 0x7F ? 0x2421 : 0x2400 + c);
-      ++i;
-    } else if (is_lead(c) && i + 1 < bytes.size()) {
-      convert_one(out, bytes.substr(i, 2));
-      i += 2;
+    } else if (kind == kSjisUnsupported) {
+      out += replacement; // the tool lays out no glyph for it
     } else {
-      convert_one(out, bytes.substr(i, 1));
-      ++i;
+      convert_one(out, bytes.substr(i, n));
     }
+    i += n;
   }
   return out;
 }

@@ -119,6 +119,9 @@ CASES = {
                           [degenerate, has("message", "h# NG curve")]),
     "cut_text_message": (LONG, b"h# TEXT is too long: 50 of 244 bytes written \n" + ONE, None, 0, "",
                          [has("message", "h# TEXT is too long: 50 of 244 bytes written"), lambda svg, _: len(texts(svg, "message")) == 1]),
+    # A lead byte the tool does not support (0xFA) makes a character it lays out no glyph for, whatever code page 932 says.
+    "unsupported_character": (b"cn3\n" + TABLES + b"ci 0 0 100\nch 0 0 1 0 \"A\xfa\x40\xea\xa4B\n", ONE + b"h# NG SHIFT-jis 2Byte Character \n",
+                              None, 0, "", [has("legend", "text: A\ufffd\u7199B")]),
     "not_finite_curve": (b"ci 0 0 inf 0 90 1 0\n", b"", None, 1, "not finite", [degenerate]),
 }
 for i, (args, said) in enumerate([([], "usage"), (["{d}/in", "{d}/out", "x"], "usage"), (["{d}/missing", "{d}/out"], "missing"),
