@@ -28,8 +28,7 @@ bool readable(const char* path) {
     return false;
   }
   char buf[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+  while (std::fread(buf, 1, sizeof buf, f) > 0) {
   }
   const bool failed = std::ferror(f) != 0;
   const int err = errno;

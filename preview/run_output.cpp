@@ -41,6 +41,33 @@ bool read_glyph(const char* line, std::size_t n, Glyph& g, std::string& why) {
   return true;
 }
 
+// One whole record of the output, line `number`, its line end taken off.
+void take_record(const char* record, std::size_t length, int number, Pass& pass, RunOutput& out) {
+  const std::string_view s(record, length);
+  if (s.starts_with("cc")) {
+    int opener = 0;
+    if (Scan(record, length, 2).d(opener).count() == 1) {
+      if (opener == 1) pass = Pass::outer;
+      if (opener == 7) pass = Pass::inner;
+    }
+  } else if (s.starts_with("h#")) {
+    const auto first = s.find_first_not_of(' ', 2);
+    const auto last = s.find_last_not_of(' ');
+    out.messages.emplace_back(first == std::string::npos ? std::string_view()
+                                                         : s.substr(first, last - first + 1));
+  } else if (is_glyph_record(record)) {
+    Glyph g;
+    std::string why;
+    g.pass = pass;
+    g.line = number;
+    if (read_glyph(record, length, g, why)) {
+      out.glyphs.push_back(std::move(g));
+    } else {
+      out.problems.push_back("line " + std::to_string(number) + ": " + why);
+    }
+  }
+}
+
 } // namespace
 
 bool read_run_output(const char* path, RunOutput& out) {
@@ -57,31 +84,9 @@ bool read_run_output(const char* path, RunOutput& out) {
     continues = piece[n - 1] != '\n';
     if (continuation) continue;
     ++number;
-    const std::size_t length = std::strlen(piece);
-    if (length > 0 && piece[length - 1] == '\n') piece[length - 1] = '\0';
-    const std::string_view s(piece);
-    if (s.starts_with("cc")) {
-      int opener = 0;
-      if (Scan(piece, length, 2).d(opener).count() == 1) {
-        if (opener == 1) pass = Pass::outer;
-        if (opener == 7) pass = Pass::inner;
-      }
-    } else if (s.starts_with("h#")) {
-      const auto first = s.find_first_not_of(' ', 2);
-      const auto last = s.find_last_not_of(' ');
-      out.messages.emplace_back(first == std::string::npos ? std::string_view()
-                                                           : s.substr(first, last - first + 1));
-    } else if (is_glyph_record(piece)) {
-      Glyph g;
-      std::string why;
-      g.pass = pass;
-      g.line = number;
-      if (read_glyph(piece, length, g, why)) {
-        out.glyphs.push_back(std::move(g));
-      } else {
-        out.problems.push_back("line " + std::to_string(number) + ": " + why);
-      }
-    }
+    std::size_t length = std::strlen(piece);
+    if (length > 0 && piece[length - 1] == '\n') piece[--length] = '\0';
+    take_record(piece, length, number, pass, out);
   }
   return !file->failed();
 }

@@ -1,14 +1,16 @@
 #include "sjis_text.h"
 
+#include <cstdint>
+
 #include <iconv.h>
+
+#include "util/sjis.h"
 
 namespace curvetext::preview {
 
 namespace {
 
 const char replacement[] = "\xEF\xBF\xBD"; // U+FFFD
-
-bool is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 void append_code_point(std::string& out, unsigned cp) {
   // Only the control pictures come here: three UTF-8 bytes.
@@ -17,21 +19,29 @@ void append_code_point(std::string& out, unsigned cp) {
   out += static_cast<char>(0x80 | (cp & 0x3F));
 }
 
+struct Converter {
+  iconv_t cd = nullptr;
+  bool usable = false;
+};
+
 // Windows' table first: it maps 0x5C and 0x7E to the ASCII characters the
 // host shows, where plain Shift_JIS gives the yen sign and the overline.
-iconv_t converter() {
-  static const iconv_t cd = [] {
-    iconv_t c = iconv_open("UTF-8", "CP932");
-    if (c == reinterpret_cast<iconv_t>(-1)) c = iconv_open("UTF-8", "SHIFT_JIS");
-    return c;
+const Converter& converter() {
+  static const Converter c = [] {
+    for (const char* table : {"CP932", "SHIFT_JIS"}) {
+      iconv_t cd = iconv_open("UTF-8", table);
+      // iconv_open fails with (iconv_t)-1.
+      if (reinterpret_cast<std::intptr_t>(cd) != -1) return Converter{cd, true};
+    }
+    return Converter{};
   }();
-  return cd;
+  return c;
 }
 
 // One character of one or two bytes.
 void convert_one(std::string& out, std::string_view ch) {
-  const iconv_t cd = converter();
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
+  const Converter& conv = converter();
+  if (!conv.usable) {
     const auto c = static_cast<unsigned char>(ch[0]);
     out += ch.size() == 1 && c < 0x80 ? std::string(ch) : std::string(replacement);
     return;
@@ -42,8 +52,8 @@ void convert_one(std::string& out, std::string_view ch) {
   char* out_p = out_buf;
   std::size_t in_left = ch.size();
   std::size_t out_left = sizeof out_buf;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr); // a fresh state for every character
-  if (iconv(cd, &in_p, &in_left, &out_p, &out_left) == static_cast<std::size_t>(-1) ||
+  iconv(conv.cd, nullptr, nullptr, nullptr, nullptr); // a fresh state for every character
+  if (iconv(conv.cd, &in_p, &in_left, &out_p, &out_left) == static_cast<std::size_t>(-1) ||
       in_left != 0) {
     out += replacement;
     return;
@@ -55,18 +65,20 @@ void convert_one(std::string& out, std::string_view ch) {
 
 std::string sjis_to_utf8(std::string_view bytes) {
   std::string out;
+  const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < bytes.size();) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
+    const unsigned char c = text[i];
+    // Characters are told apart as the tool tells them.
+    const int kind = SHIFTJIS(text + i, 0);
+    const std::size_t n = kind != kSjisSingle && i + 1 < bytes.size() ? 2 : 1;
     if (c < 0x20 || c == 0x7F) {
       append_code_point(out, c == 0x7F ? 0x2421 : 0x2400 + c);
-      ++i;
-    } else if (is_lead(c) && i + 1 < bytes.size()) {
-      convert_one(out, bytes.substr(i, 2));
-      i += 2;
+    } else if (kind == kSjisUnsupported) {
+      out += replacement; // the tool lays out no glyph for it
     } else {
-      convert_one(out, bytes.substr(i, 1));
-      ++i;
+      convert_one(out, bytes.substr(i, n));
     }
+    i += n;
   }
   return out;
 }

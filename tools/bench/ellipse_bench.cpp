@@ -58,7 +58,7 @@ void run(benchmark::State& state, double cr, double hp, double height) {
   const auto fpw = std::make_unique<curvetext::TextOut>();
   std::size_t bytes = 0;
   long long steps = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     if (!fpw->open(out.c_str(), curvetext::LineEnd::lf)) {
       state.SkipWithError("cannot write the scratch file");
       break;
@@ -89,7 +89,7 @@ void BM_CurvePointsOfTheSameWalks(benchmark::State& state) {
   const long long steps = walk_steps_of(*st);
   if (steps == 0) return;
   const double step = ((PAI + PAI) * 1.0) / (st->CR * (PAI + PAI)) * 0.05;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     double radtb = 0.0;
     for (long long k = 0; k < steps; ++k) {
       double p[2] = {-st->CR * std::sin(radtb), st->CR * std::cos(radtb) * st->HP};
@@ -112,7 +112,7 @@ void BM_CallsOfTheSameWalks(benchmark::State& state) {
   if (steps == 0) return;
   const double step = ((PAI + PAI) * 1.0) / (st->CR * (PAI + PAI)) * 0.05;
   constexpr int kBatch = 16;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     double radtb = 0.0;
     double t[kBatch + 1][2] = {{0.0, -st->CR * st->HP}};
     for (long long k = 0; k < steps; k += kBatch) {
