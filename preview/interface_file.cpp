@@ -13,7 +13,7 @@ bool read_interface(const char* path, InterfaceData& in) {
   // The tool's own reader, so that the picture shows what a run read; its
   // echoes go nowhere (an output never opened takes and drops them).
   const auto nowhere = std::make_unique<TextOut>();
-  in = QV_PATTERN(*file, *nowhere, 0, 0, kLineLimit);
+  in = QV_PATTERN(*file, *nowhere, DebugLevel::off, 0, kLineLimit);
   return !file->failed();
 }
 

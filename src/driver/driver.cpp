@@ -30,7 +30,8 @@ constexpr const char* kWorkCopy = "QVC_TEMP.104";
 constexpr InterfaceNames kNames{"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", kInterfaceFile};
 
 // The one layout the curve takes, or the word that none does.
-void choose_layout(const InterfaceData& in, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
+void choose_layout(const InterfaceData& in, TextOut& fpw, DebugLevel isTest,
+                   std::uint32_t qd_xmax) {
   const int lines = static_cast<int>(qd_xmax); // at most the line limit here
   if (in.HP == -2.0) {
     STR_ALONG_C(in, fpw, isTest, lines);
@@ -44,8 +45,8 @@ void choose_layout(const InterfaceData& in, TextOut& fpw, int isTest, std::uint3
 }
 
 // The options, from left to right: the debug level they leave.
-int read_options(char** argv) {
-  int isTest = kDebugOff;
+DebugLevel read_options(char** argv) {
+  DebugLevel isTest = DebugLevel::off;
   if (argv[0] == nullptr) return isTest;
   for (char** a = argv + 1; *a != nullptr; ++a) {
     const char c = (*a)[0];
@@ -69,10 +70,10 @@ bool reopen_work_copy(TextOut& fpw, LineEnd line_end, std::uint32_t qd_xmax) {
 
 // The output: the reader's echoes, the layout's records, the closing trace
 // lines and the trailer.
-void write_output(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
+void write_output(TextIn& fp, TextOut& fpw, DebugLevel isTest, std::uint32_t qd_xmax) {
   const InterfaceData in = QV_PATTERN(fp, fpw, isTest, qd_xmax, kLineLimit);
   choose_layout(in, fpw, isTest, qd_xmax);
-  if (isTest == kDebugPoints) {
+  if (isTest == DebugLevel::points) {
     const int lines = static_cast<int>(qd_xmax);
     std::printf("# ------------------ main() Pattern1 end file closing ------------------ \n");
     std::printf("# qd_xmax= %d stepcnt= %d Error(%d)\n", lines, in.stepcnt, 0);
@@ -85,15 +86,15 @@ void write_output(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
 // The run, with the two files it reads and writes.
 int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
   if (answer_query(argv)) return 0;
-  const int isTest = read_options(argv);
-  if (isTest == kDebugTrace) std::printf("\n\n#### debug #### Cmd-Option read\n");
+  const DebugLevel isTest = read_options(argv);
+  if (isTest == DebugLevel::trace) std::printf("\n\n#### debug #### Cmd-Option read\n");
 
   DirectoryLock lock;
   if (!lock.take()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
   if (!take_over_name(kNames)) abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   LineEnd line_end = platform_line_end();
   const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);
-  if (isTest == kDebugTrace) std::printf("#  copyed to QVC_TEMP.104 \n");
+  if (isTest == DebugLevel::trace) std::printf("#  copyed to QVC_TEMP.104 \n");
   if (!reopen_work_copy(fpw, line_end, qd_xmax)) return 1;
   if (!fp.open(kInterfaceFile)) {
     fpw.close();
@@ -105,7 +106,7 @@ int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
   if (!fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
 
   // The complete output replaces the interface file in one step.
-  if (isTest == kDebugOff && !replace_file(kWorkCopy, kInterfaceFile)) {
+  if (isTest == DebugLevel::off && !replace_file(kWorkCopy, kInterfaceFile)) {
     abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   }
   return 0;

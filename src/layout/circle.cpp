@@ -109,7 +109,7 @@ void trace_outer_byte(const LayoutJob& job, Curve curve, const PairBuffer& pair,
 // The outer pass: from angle a clockwise, s per byte. False when the layout
 // ends; an unsupported character ends only this pass.
 bool outer_pass(LayoutJob& job, Curve curve, int length, double a, double s) {
-  const bool trace = job.isTest == kDebugTrace;
+  const bool trace = job.isTest == DebugLevel::trace;
   const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
   PairBuffer pair;
   for (int i = 0; i < length && i <= kLastPosition; ++i) {
@@ -139,7 +139,7 @@ void inner_pass(LayoutJob& job, int length, double r, double a, double s2) {
 }
 
 void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
-  const bool trace = job.isTest == kDebugTrace;
+  const bool trace = job.isTest == DebugLevel::trace;
   if (trace) trace_entry(job, curve, qv_line_cnt);
 
   const int length = select_metrics(job);
@@ -178,18 +178,18 @@ void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
   const double r = job.in.CR - job.MOJI_zh;
   const double s2 = (b * (PAI + PAI)) / ((job.in.CR - job.MOJI_zh) * (PAI + PAI));
   const double a2 = (curve == Curve::circle ? PAI * 1.5 : middle_angle(job)) - half_count * s2;
-  if (job.isTest == kDebugLength) job.fpw.print("## len(%d) mlen(%.1f)\n", length, mlen);
+  if (job.isTest == DebugLevel::length_note) job.fpw.print("## len(%d) mlen(%.1f)\n", length, mlen);
   inner_pass(job, length, r, a2, s2);
 }
 
 } // namespace
 
-void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
+void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, DebugLevel isTest, int qv_line_cnt) {
   LayoutJob job{in, fpw, isTest};
   lay_out(job, Curve::circle, qv_line_cnt);
 }
 
-void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
+void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, DebugLevel isTest, int qv_line_cnt) {
   LayoutJob job{in, fpw, isTest};
   lay_out(job, Curve::arc, qv_line_cnt);
 }

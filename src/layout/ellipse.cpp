@@ -356,7 +356,7 @@ template <Curve C> bool place(Layout& L, Walk& w) {
     if (w.radtb <= p.radtbe && (C == Curve::inner || p.i >= L.length)) break;
     if (!step_allowed(L, start)) return false;
     const StepAhead& step = ahead.next(w);
-    if (C == Curve::inner && job.isTest == kDebugTrace) trace_inner_step(L, w, p, step.t1);
+    if (C == Curve::inner && job.isTest == DebugLevel::trace) trace_inner_step(L, w, p, step.t1);
     p.add(advance<C>(L, w, step, Going::placement));
     // Halfway between two byte positions: where a double-byte glyph stands.
     if (p.pair_sum >= L.b) {
@@ -373,7 +373,7 @@ template <Curve C> bool place(Layout& L, Walk& w) {
     if (p.sh >= p.two_sh0) break;
     w.radtb -= w.radtb0;
   }
-  if (C == Curve::outer && job.isTest == kDebugTrace) trace_outer_end(L, w, p);
+  if (C == Curve::outer && job.isTest == DebugLevel::trace) trace_outer_end(L, w, p);
   return true;
 }
 
@@ -388,9 +388,9 @@ void walk(Layout& L, Walk& w) {
 
 } // namespace
 
-long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
+long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, DebugLevel isTest, int qv_line_cnt) {
   LayoutJob job{in, fpw, isTest};
-  if (job.isTest == kDebugTrace) {
+  if (job.isTest == DebugLevel::trace) {
     std::printf("\n# STR_ALONG__CEL() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n", qv_line_cnt,
                 job.in.iCi_cnt);
     std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", job.in.CX,

@@ -23,7 +23,7 @@ int select_metrics(LayoutJob& job) {
     job.MOJI_zw = in.MOJI_W[in.MOJIS];
     job.MOJI_zd = in.MOJI_D[in.MOJIS];
   }
-  const int length = STRLEN(reinterpret_cast<const unsigned char*>(in.ChSTR));
+  const int length = capped_length(reinterpret_cast<const unsigned char*>(in.ChSTR));
   if (length == 0) return 0;
   if (!known_kind) {
     job.fpw.print("h# NG text kind %d \n", in.MOJIS);
@@ -37,7 +37,7 @@ double byte_advance(const LayoutJob& job) { return (job.MOJI_zw + job.MOJI_zd) *
 void reject_curve(TextOut& fpw) { fpw.print("h# NG curve \n"); }
 
 void NO_LAYOUT(const InterfaceData& in, TextOut& fpw) {
-  if (STRLEN(reinterpret_cast<const unsigned char*>(in.ChSTR)) > 0) reject_curve(fpw);
+  if (capped_length(reinterpret_cast<const unsigned char*>(in.ChSTR)) > 0) reject_curve(fpw);
 }
 
 Step glyph_step(const LayoutJob& job, PairBuffer& pair, int i, const Placement& single,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "state/interface_data.h"
+#include "util/debug.h"
 #include "util/text_file.h"
 
 namespace curvetext {
@@ -13,7 +14,7 @@ namespace curvetext {
 struct LayoutJob {
   const InterfaceData& in;
   TextOut& fpw;
-  int isTest;
+  DebugLevel isTest;    // the debug level
   double MOJI_zw = 0.0; // width
   double MOJI_zh = 0.0; // height
   double MOJI_zd = 0.0; // spacing

@@ -7,15 +7,18 @@
 #pragma once
 
 #include "state/interface_data.h"
+#include "util/debug.h"
 #include "util/text_file.h"
 
 namespace curvetext {
 
-void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt);
-void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt);
-// Returns how many steps its walks took, what its cost grows with (the
-// benchmark reads it).
-long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt);
+// STR_ALONG_C: along the full circle (HP -2.0).
+void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, DebugLevel isTest, int qv_line_cnt);
+// STR_ALONG_CIE: along the circular arc from SK to EK (HP 1.0).
+void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, DebugLevel isTest, int qv_line_cnt);
+// STR_ALONG_CEL: along the tilted ellipse (HP below 1.0). Returns how many steps its walks took,
+// what its cost grows with (the benchmark reads it).
+long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, DebugLevel isTest, int qv_line_cnt);
 
 // For a curve that no layout takes: "h# NG curve \n" where the layout's
 // records would stand, unless the text is empty. Without it the host would

@@ -48,12 +48,13 @@ void read_doubles(Scan scan, double* values, int count) {
 struct Reader {
   InterfaceData d;
   TextOut& fpw;
-  int isTest;
+  DebugLevel isTest; // the debug level
 
-  int COLOR = 1, TYPE = 1, LAYER = 0, GROUP = 0, TENS = 1; // current attributes
-  char ChSTR0[261] = {};                                   // raw text field of the last text record
-  int iPOINT = 0;                                          // index of the last point record
-  double PX[4] = {}; // the points of the table, traced at debug level 3
+  // The current attributes: colour, line type, layer, group, pen ("pn").
+  int COLOR = 1, TYPE = 1, LAYER = 0, GROUP = 0, TENS = 1;
+  char ChSTR0[261] = {}; // raw text field of the last text record
+  int iPOINT = 0;        // number of the last point record ("hp")
+  double PX[4] = {};     // the points of the "hp" records, traced at debug level 3
   double PY[4] = {};
   static_assert(sizeof PX == sizeof PY, "one bound checks both");
 
@@ -71,7 +72,8 @@ private:
   void c_record(const Record& r);
 };
 
-// Highest point index a point record may fill.
+// Highest point number an "hp" point record may fill: the host's name, with
+// nothing to do with HP, the curve's ratio.
 constexpr int HPmax = 3;
 
 void Reader::point_record(const Record& r) {
@@ -102,7 +104,7 @@ void Reader::point_record(const Record& r) {
   r.from(3).d(iPOINT);
   if (iPOINT >= 0 && iPOINT <= HPmax && iPOINT < static_cast<int>(std::size(PX))) {
     r.from(coords).lf(PX[iPOINT]).blank().lf(PY[iPOINT]);
-    if (isTest == kDebugPoints && trace != nullptr) {
+    if (isTest == DebugLevel::points && trace != nullptr) {
       std::printf(trace, iPOINT, PX[iPOINT], PY[iPOINT]);
     }
   }
@@ -118,10 +120,12 @@ void Reader::text_record(const Record& r) {
   // The raw text ends where the record ends: nothing of a longer earlier
   // text stays behind it.
   if (raw > 0) ChSTR0[raw] = '\0';
-  // Handed on to the layouts (CHR_PRO): up to its first CR or LF.
+  // The text the layouts set: the raw text up to its first CR or LF.
   d.ChSTR[0] = '\0';
-  STRCPY(reinterpret_cast<unsigned char*>(d.ChSTR), reinterpret_cast<const unsigned char*>(ChSTR0));
-  if (isTest == kDebugTrace) fpw.print("# CHR_PRO  now \n");
+  copy_line_capped(reinterpret_cast<unsigned char*>(d.ChSTR),
+                   reinterpret_cast<const unsigned char*>(ChSTR0));
+  // The trace line names the host's routine for this copy.
+  if (isTest == DebugLevel::trace) fpw.print("# CHR_PRO  now \n");
 }
 
 void Reader::text_size_record(const Record& r) {
@@ -296,7 +300,7 @@ void Reader::record(const Record& r) {
 
 } // namespace
 
-InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax,
+InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, DebugLevel isTest, std::uint32_t qd_xmax,
                          std::uint32_t qd_limit) {
   Reader reader{InterfaceData{}, fpw, isTest};
   char buf[kPieceBuffer];
@@ -308,7 +312,7 @@ InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_
   for (std::uint32_t qd_x = 0; qd_x != qd_limit; ++qd_x) {
     const std::size_t n = fp.read_piece(buf, sizeof buf);
     if (n == 0) break;
-    if (isTest == kDebugRecords) {
+    if (isTest == DebugLevel::records) {
       std::printf("## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
       std::printf("##  qd_x=%u/%u : qd_x/qd_xmax  qd_limit=%u\n", static_cast<unsigned>(qd_x),
                   static_cast<unsigned>(qd_xmax), static_cast<unsigned>(qd_limit));

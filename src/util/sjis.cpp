@@ -17,7 +17,7 @@ int SPCNT(const char* s) {
   return blanks;
 }
 
-int STRLEN(const unsigned char* s) {
+int capped_length(const unsigned char* s) {
   int n = 0;
   while (n < kScanCap && s[n] != 0)
     ++n;
@@ -31,7 +31,7 @@ int SHIFTJIS(const unsigned char* s, int i) {
   return kSjisSingle;
 }
 
-void STRCPY(unsigned char* dst, const unsigned char* src) {
+void copy_line_capped(unsigned char* dst, const unsigned char* src) {
   // The destination stays terminated after every byte; an empty line leaves
   // it untouched (callers that want an empty result clear it first).
   for (int i = 0; i < kCopyCap; ++i) {

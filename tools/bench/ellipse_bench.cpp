@@ -63,7 +63,7 @@ void run(benchmark::State& state, double cr, double hp, double height) {
       state.SkipWithError("cannot write the scratch file");
       break;
     }
-    steps = curvetext::STR_ALONG_CEL(*st, *fpw, 0, 10);
+    steps = curvetext::STR_ALONG_CEL(*st, *fpw, curvetext::DebugLevel::off, 10);
     fpw->close();
     bytes = std::filesystem::file_size(out);
   }
@@ -77,7 +77,7 @@ long long walk_steps_of(const InterfaceData& st) {
   Scratch scratch;
   const auto fpw = std::make_unique<curvetext::TextOut>();
   if (!fpw->open(scratch.file().c_str(), curvetext::LineEnd::lf)) return 0;
-  const long long steps = curvetext::STR_ALONG_CEL(st, *fpw, 0, 10);
+  const long long steps = curvetext::STR_ALONG_CEL(st, *fpw, curvetext::DebugLevel::off, 10);
   fpw->close();
   return steps;
 }
