@@ -13,7 +13,8 @@ bool read_interface(const char* path, InterfaceData& in) {
   // The tool's own reader, so that the picture shows what a run read; its
   // echoes go nowhere (an output never opened takes and drops them).
   const auto nowhere = std::make_unique<TextOut>();
-  in = QV_PATTERN(*file, *nowhere, DebugLevel::off, 0, kLineLimit);
+  Trace trace; // at debug level 0: no trace lines
+  in = QV_PATTERN(*file, *nowhere, trace, kLineLimit);
   return !file->failed();
 }
 

@@ -30,29 +30,26 @@ constexpr const char* kWorkCopy = "QVC_TEMP.104";
 constexpr InterfaceNames kNames{"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", kInterfaceFile};
 
 // The one layout the curve takes, or the word that none does.
-void choose_layout(const InterfaceData& in, TextOut& fpw, DebugLevel isTest,
-                   std::uint32_t qd_xmax) {
-  const int lines = static_cast<int>(qd_xmax); // at most the line limit here
+void choose_layout(const InterfaceData& in, TextOut& fpw, Trace& trace) {
   if (in.HP == -2.0) {
-    STR_ALONG_C(in, fpw, isTest, lines);
+    STR_ALONG_C(in, fpw, trace);
   } else if (in.HP == 1.0 && in.SK != in.EK) { // NaN angles differ too
-    STR_ALONG_CIE(in, fpw, isTest, lines);
+    STR_ALONG_CIE(in, fpw, trace);
   } else if (in.HP < 1.0) {
-    STR_ALONG_CEL(in, fpw, isTest, lines);
+    STR_ALONG_CEL(in, fpw, trace);
   } else {
     NO_LAYOUT(in, fpw); // HP above 1.0 or NaN, or an arc without extent
   }
 }
 
-// The options, from left to right: the debug level they leave.
-DebugLevel read_options(char** argv) {
-  DebugLevel isTest = DebugLevel::off;
-  if (argv[0] == nullptr) return isTest;
+// The options, from left to right, into the trace: the debug level they
+// leave.
+void read_options(char** argv, Trace& trace) {
+  if (argv[0] == nullptr) return;
   for (char** a = argv + 1; *a != nullptr; ++a) {
     const char c = (*a)[0];
-    if (c == '-' || c == '/' || c == '$') opt(isTest, *a);
+    if (c == '-' || c == '/' || c == '$') opt(trace, *a);
   }
-  return isTest;
 }
 
 // The work copy, emptied: it has served to count the lines and to prove
@@ -70,15 +67,15 @@ bool reopen_work_copy(TextOut& fpw, LineEnd line_end, std::uint32_t qd_xmax) {
 
 // The output: the reader's echoes, the layout's records, the closing trace
 // lines and the trailer.
-void write_output(TextIn& fp, TextOut& fpw, DebugLevel isTest, std::uint32_t qd_xmax) {
-  const InterfaceData in = QV_PATTERN(fp, fpw, isTest, qd_xmax, kLineLimit);
-  choose_layout(in, fpw, isTest, qd_xmax);
-  if (isTest == DebugLevel::points) {
-    const int lines = static_cast<int>(qd_xmax);
-    std::printf("# ------------------ main() Pattern1 end file closing ------------------ \n");
-    std::printf("# qd_xmax= %d stepcnt= %d Error(%d)\n", lines, in.stepcnt, 0);
+void write_output(TextIn& fp, TextOut& fpw, Trace& trace) {
+  const InterfaceData in = QV_PATTERN(fp, fpw, trace, kLineLimit);
+  choose_layout(in, fpw, trace);
+  if (trace.at(DebugLevel::points)) {
+    const int lines = static_cast<int>(trace.qd_xmax); // at most the line limit here
+    trace.print("# ------------------ main() Pattern1 end file closing ------------------ \n");
+    trace.print("# qd_xmax= %d stepcnt= %d Error(%d)\n", lines, trace.stepcnt, 0);
     fpw.print("# ------------------ main() Pattern1 end file closing ------------------ \n");
-    fpw.print("#    qd_xmax= %d stepcnt= %d \n", lines, in.stepcnt);
+    fpw.print("#    qd_xmax= %d stepcnt= %d \n", lines, trace.stepcnt);
   }
   IniZokusei(in.captures, fpw);
 }
@@ -86,27 +83,29 @@ void write_output(TextIn& fp, TextOut& fpw, DebugLevel isTest, std::uint32_t qd_
 // The run, with the two files it reads and writes.
 int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
   if (answer_query(argv)) return 0;
-  const DebugLevel isTest = read_options(argv);
-  if (isTest == DebugLevel::trace) std::printf("\n\n#### debug #### Cmd-Option read\n");
+  Trace trace; // on standard output
+  read_options(argv, trace);
+  if (trace.at(DebugLevel::trace)) trace.print("\n\n#### debug #### Cmd-Option read\n");
 
   DirectoryLock lock;
   if (!lock.take()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
   if (!take_over_name(kNames)) abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   LineEnd line_end = platform_line_end();
   const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);
-  if (isTest == DebugLevel::trace) std::printf("#  copyed to QVC_TEMP.104 \n");
+  trace.qd_xmax = qd_xmax;
+  if (trace.at(DebugLevel::trace)) trace.print("#  copyed to QVC_TEMP.104 \n");
   if (!reopen_work_copy(fpw, line_end, qd_xmax)) return 1;
   if (!fp.open(kInterfaceFile)) {
     fpw.close();
     abort_run("Cannot open file: %s \n", kInterfaceFile, 1);
   }
 
-  write_output(fp, fpw, isTest, qd_xmax);
+  write_output(fp, fpw, trace);
   fp.close();
   if (!fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
 
   // The complete output replaces the interface file in one step.
-  if (isTest == DebugLevel::off && !replace_file(kWorkCopy, kInterfaceFile)) {
+  if (trace.at(DebugLevel::off) && !replace_file(kWorkCopy, kInterfaceFile)) {
     abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   }
   return 0;

@@ -7,8 +7,8 @@
 namespace curvetext {
 
 // opt: handles one option argument, prefix included: sets the debug level
-// `isTest`, complains of an unknown letter on standard error, traces the
-// option from debug level 3 on. Never ends the run.
-void opt(DebugLevel& isTest, const char* arg);
+// `trace.isTest`, complains of an unknown letter on standard error, traces
+// the option from debug level 3 on. Never ends the run.
+void opt(Trace& trace, const char* arg);
 
 } // namespace curvetext

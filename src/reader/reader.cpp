@@ -1,7 +1,6 @@
 #include "reader/reader.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -48,7 +47,7 @@ void read_doubles(Scan scan, double* values, int count) {
 struct Reader {
   InterfaceData d;
   TextOut& fpw;
-  DebugLevel isTest; // the debug level
+  Trace& trace; // the debug level; takes the step marker
 
   // The current attributes: colour, line type, layer, group, pen ("pn").
   int COLOR = 1, TYPE = 1, LAYER = 0, GROUP = 0, TENS = 1;
@@ -78,34 +77,34 @@ constexpr int HPmax = 3;
 
 void Reader::point_record(const Record& r) {
   const char form = r.at(3);
-  const char* trace = nullptr;
+  const char* line = nullptr; // the trace line of the form
   std::size_t coords = 5;
   switch (form) {
   case ' ':
-    trace = "##  hp%d   %.2f %.2f \n";
+    line = "##  hp%d   %.2f %.2f \n";
     coords = 4;
     break;
   case '+':
     break;
   case '/':
-    trace = "##  hp%d/  %.2f %.2f \n";
+    line = "##  hp%d/  %.2f %.2f \n";
     break;
   case '-':
-    trace = "##  hp%d-  %.2f %.2f \n";
+    line = "##  hp%d-  %.2f %.2f \n";
     break;
   default:
     // "hpNln" and "hpNch": points without a table; only their index stays.
     if ((form == 'l' && r.at(4) == 'n') || (form == 'c' && r.at(4) == 'h')) {
       r.from(3).d(iPOINT);
-      d.stepcnt = 2;
+      trace.stepcnt = 2;
     }
     return;
   }
   r.from(3).d(iPOINT);
   if (iPOINT >= 0 && iPOINT <= HPmax && iPOINT < static_cast<int>(std::size(PX))) {
     r.from(coords).lf(PX[iPOINT]).blank().lf(PY[iPOINT]);
-    if (isTest == DebugLevel::points && trace != nullptr) {
-      std::printf(trace, iPOINT, PX[iPOINT], PY[iPOINT]);
+    if (trace.at(DebugLevel::points) && line != nullptr) {
+      trace.print(line, iPOINT, PX[iPOINT], PY[iPOINT]);
     }
   }
 }
@@ -125,7 +124,7 @@ void Reader::text_record(const Record& r) {
   copy_line_capped(reinterpret_cast<unsigned char*>(d.ChSTR),
                    reinterpret_cast<const unsigned char*>(ChSTR0));
   // The trace line names the host's routine for this copy.
-  if (isTest == DebugLevel::trace) fpw.print("# CHR_PRO  now \n");
+  if (trace.at(DebugLevel::trace)) fpw.print("# CHR_PRO  now \n");
 }
 
 void Reader::text_size_record(const Record& r) {
@@ -159,7 +158,7 @@ void Reader::line_record(const Record& r) {
   double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
   r.from(2).lf(x1).blank().lf(y1).blank().lf(x2).blank().lf(y2);
   // A line of equal end points is no line (NaN differs from itself).
-  if (x1 != x2 || y1 != y2) d.stepcnt = 3;
+  if (x1 != x2 || y1 != y2) trace.stepcnt = 3;
 }
 
 void Reader::curve_record(const Record& r) {
@@ -234,7 +233,7 @@ void Reader::kind_table_record(const Record& r) {
 void Reader::host_record(const Record& r) {
   switch (r.at(1)) {
   case 'q':
-    d.stepcnt = 1;
+    trace.stepcnt = 1;
     break;
   case 'p':
     point_record(r);
@@ -300,9 +299,8 @@ void Reader::record(const Record& r) {
 
 } // namespace
 
-InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, DebugLevel isTest, std::uint32_t qd_xmax,
-                         std::uint32_t qd_limit) {
-  Reader reader{InterfaceData{}, fpw, isTest};
+InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, Trace& trace, std::uint32_t qd_limit) {
+  Reader reader{InterfaceData{}, fpw, trace};
   char buf[kPieceBuffer];
   // A piece continues a line when the piece before it did not end with a
   // newline: it is counted, never classified, and echoed exactly when the
@@ -312,11 +310,11 @@ InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, DebugLevel isTest, std::uint3
   for (std::uint32_t qd_x = 0; qd_x != qd_limit; ++qd_x) {
     const std::size_t n = fp.read_piece(buf, sizeof buf);
     if (n == 0) break;
-    if (isTest == DebugLevel::records) {
-      std::printf("## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
-      std::printf("##  qd_x=%u/%u : qd_x/qd_xmax  qd_limit=%u\n", static_cast<unsigned>(qd_x),
-                  static_cast<unsigned>(qd_xmax), static_cast<unsigned>(qd_limit));
-      std::printf("##  buf=(%s)\n", buf);
+    if (trace.at(DebugLevel::records)) {
+      trace.print("## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
+      trace.print("##  qd_x=%u/%u : qd_x/qd_xmax  qd_limit=%u\n", static_cast<unsigned>(qd_x),
+                  static_cast<unsigned>(trace.qd_xmax), static_cast<unsigned>(qd_limit));
+      trace.print("##  buf=(%s)\n", buf);
     }
     const bool continuation = continues;
     continues = buf[n - 1] != '\n';

@@ -49,8 +49,6 @@ struct InterfaceData {
   double MOJI_H[11] = {}; // glyph height
   double MOJI_D[11] = {}; // spacing between glyphs
 
-  int stepcnt = 0; // the reader's step marker (traced)
-
   Captures captures;
 };
 

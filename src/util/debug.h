@@ -1,7 +1,12 @@
-// The debug level of option "t", the host's isTest: 0 to 6. The levels are
-// not cumulative: each adds its own lines, and 3 does not include what 2
-// writes. At every level but 0 the output stays in the work copy.
+// The debug level of option "t", the host's isTest: 0 to 6, and the trace
+// that the stages write at it. The levels are not cumulative: each adds its
+// own lines, and 3 does not include what 2 writes. At every level but 0 the
+// output stays in the work copy.
 #pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
 
 namespace curvetext {
 
@@ -17,5 +22,27 @@ enum class DebugLevel {
 
 // From level 3 on every option is traced, itself included.
 constexpr bool traces_options(DebugLevel level) { return level >= DebugLevel::points; }
+
+// What the stages trace with, beside their own data: the debug level, the
+// counts their trace lines print, and where those lines go (standard output
+// in a run). The stages that count fill the counts in; the preview and the
+// benchmark trace nothing.
+struct Trace {
+  DebugLevel isTest = DebugLevel::off; // the debug level
+  std::FILE* out = stdout;             // where the trace lines go
+  std::uint32_t qd_xmax = 0;           // the interface file's line count, as the copy found it
+  int stepcnt = 0; // the reader's step marker: 1, 2 or 3 by the kind of record last seen
+  long long walk_steps =
+      0; // steps of the ellipse walks, what their cost grows with (the benchmark)
+
+  bool at(DebugLevel level) const { return isTest == level; }
+
+  [[gnu::format(printf, 2, 3)]] void print(const char* format, ...) const {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(out, format, args);
+    va_end(args);
+  }
+};
 
 } // namespace curvetext
