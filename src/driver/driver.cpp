@@ -31,14 +31,19 @@ constexpr InterfaceNames kNames{"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", k
 
 // The one layout the curve takes, or the word that none does.
 void choose_layout(const InterfaceData& in, TextOut& fpw, Trace& trace) {
-  if (in.HP == -2.0) {
+  switch (curve_kind_of(in)) {
+  case CurveKind::circle:
     STR_ALONG_C(in, fpw, trace);
-  } else if (in.HP == 1.0 && in.SK != in.EK) { // NaN angles differ too
+    break;
+  case CurveKind::arc:
     STR_ALONG_CIE(in, fpw, trace);
-  } else if (in.HP < 1.0) {
+    break;
+  case CurveKind::ellipse:
     STR_ALONG_CEL(in, fpw, trace);
-  } else {
-    NO_LAYOUT(in, fpw); // HP above 1.0 or NaN, or an arc without extent
+    break;
+  case CurveKind::none:
+    NO_LAYOUT(in, fpw);
+    break;
   }
 }
 

@@ -13,13 +13,11 @@ bool finite(const Placement& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.dx) && std::isfinite(p.dy);
 }
 
-bool known_kind(const InterfaceData& in) { return in.MOJIS >= 0 && in.MOJIS <= 10; }
-
 } // namespace
 
 LayoutJob::LayoutJob(const InterfaceData& in, TextOut& fpw, const Trace& trace)
     : in(in), fpw(fpw), trace(trace) {
-  if (known_kind(in)) {
+  if (text_kind_known(in.MOJIS)) {
     MOJI_zh = in.MOJI_H[in.MOJIS];
     MOJI_zw = in.MOJI_W[in.MOJIS];
     MOJI_zd = in.MOJI_D[in.MOJIS];
@@ -31,7 +29,7 @@ int text_length(const InterfaceData& in) {
 }
 
 bool reject_text_kind(const LayoutJob& job) {
-  if (known_kind(job.in)) return false;
+  if (text_kind_known(job.in.MOJIS)) return false;
   job.fpw.print("h# NG text kind %d \n", job.in.MOJIS);
   return true;
 }

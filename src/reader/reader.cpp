@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <iterator>
 
 #include "reader/scan.h"
 #include "util/debug.h"
@@ -40,6 +39,10 @@ void read_doubles(Scan scan, double* values, int count) {
   }
 }
 
+// Highest point number an "hp" point record may fill: the host's name, with
+// nothing to do with HP, the curve's ratio.
+constexpr int HPmax = 3;
+
 // One pass over the interface file: what it said, and what the reader keeps
 // from record to record besides. A value a record fails to give keeps the
 // one before it, so the current values are kept too, though only their
@@ -51,11 +54,10 @@ struct Reader {
 
   // The current attributes: colour, line type, layer, group, pen ("pn").
   int COLOR = 1, TYPE = 1, LAYER = 0, GROUP = 0, TENS = 1;
-  char ChSTR0[261] = {}; // raw text field of the last text record
-  int iPOINT = 0;        // number of the last point record ("hp")
-  double PX[4] = {};     // the points of the "hp" records, traced at debug level 3
-  double PY[4] = {};
-  static_assert(sizeof PX == sizeof PY, "one bound checks both");
+  char ChSTR0[kTextField + 1] = {}; // raw text field of the last text record
+  int iPOINT = 0;                   // number of the last point record ("hp")
+  double PX[HPmax + 1] = {};        // the points of the "hp" records, traced at debug level 3
+  double PY[HPmax + 1] = {};
 
   void record(const Record& r);
 
@@ -70,10 +72,6 @@ private:
   void kind_table_record(const Record& r);
   void c_record(const Record& r);
 };
-
-// Highest point number an "hp" point record may fill: the host's name, with
-// nothing to do with HP, the curve's ratio.
-constexpr int HPmax = 3;
 
 void Reader::point_record(const Record& r) {
   const char form = r.at(3);
@@ -101,7 +99,7 @@ void Reader::point_record(const Record& r) {
     return;
   }
   r.from(3).d(iPOINT);
-  if (iPOINT >= 0 && iPOINT <= HPmax && iPOINT < static_cast<int>(std::size(PX))) {
+  if (iPOINT >= 0 && iPOINT <= HPmax) {
     r.from(coords).lf(PX[iPOINT]).blank().lf(PY[iPOINT]);
     if (trace.at(DebugLevel::points) && line != nullptr) {
       trace.print(line, iPOINT, PX[iPOINT], PY[iPOINT]);
@@ -113,9 +111,8 @@ void Reader::text_record(const Record& r) {
   // The position and direction are read, to reach the text, and not used.
   double ChX = 0.0, ChY = 0.0, ChDX = 0.0, ChDY = 0.0;
   std::size_t raw = 0;
-  static_assert(sizeof ChSTR0 > 260, "room for 260 raw bytes and a NUL");
   r.from(3).lf(ChX).blank().lf(ChY).blank().lf(ChDX).blank().lf(ChDY).blank().literal('"').c(
-      ChSTR0, 260, raw);
+      ChSTR0, kTextField, raw);
   // The raw text ends where the record ends: nothing of a longer earlier
   // text stays behind it.
   if (raw > 0) ChSTR0[raw] = '\0';
@@ -165,7 +162,7 @@ void Reader::curve_record(const Record& r) {
   // The count of blanks, not of values, decides the form.
   if (SPCNT(r.bytes + 2) == 3) {
     r.from(3).lf(d.CX).blank().lf(d.CY).blank().lf(d.CR);
-    d.HP = -2.0;
+    d.HP = kFullCircleHP;
   } else {
     r.from(3)
         .lf(d.CX)
@@ -216,13 +213,13 @@ void Reader::layer_record(const Record& r) {
 void Reader::kind_table_record(const Record& r) {
   switch (r.at(2)) {
   case 'w':
-    read_doubles(r.from(5), d.MOJI_W + 1, 10);
+    read_doubles(r.from(5), d.MOJI_W + 1, kLastTextKind);
     break;
   case 'h':
-    read_doubles(r.from(5), d.MOJI_H + 1, 10);
+    read_doubles(r.from(5), d.MOJI_H + 1, kLastTextKind);
     break;
   case 'd':
-    read_doubles(r.from(5), d.MOJI_D + 1, 10);
+    read_doubles(r.from(5), d.MOJI_D + 1, kLastTextKind);
     break;
   default:
     break;

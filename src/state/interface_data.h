@@ -7,7 +7,19 @@
 // has captured nothing.
 #pragma once
 
+#include "util/sjis.h"
+
 namespace curvetext {
+
+// The text kinds 0 to 10: the indexes of the size tables.
+constexpr int kLastTextKind = 10;
+constexpr int kTextKinds = kLastTextKind + 1;
+constexpr bool text_kind_known(int MOJIS) { return MOJIS >= 0 && MOJIS <= kLastTextKind; }
+
+// HP of a curve record without angles: a full circle.
+constexpr double kFullCircleHP = -2.0;
+// HP of a circular arc; an ellipse has a ratio below it.
+constexpr double kArcHP = 1.0;
 
 // The mark of a capture field that has captured nothing yet.
 constexpr int kNothingCaptured = 20;
@@ -34,22 +46,36 @@ struct InterfaceData {
   double CX = 0.0, CY = 0.0; // centre
   double CR = 0.0;           // radius; for an ellipse its half axis along x
   double SK = 0.0, EK = 0.0; // start and end angle of an arc, degrees
-  double HP = 0.0;           // ratio of the axes: -2.0 full circle, 1.0 arc, below 1.0 ellipse
+  double HP = 0.0;           // ratio of the axes: kFullCircleHP, kArcHP, below 1.0 an ellipse
   double JK = 0.0;           // tilt of an ellipse, degrees
   int iCi_cnt = 0;           // curve records read
 
   // The text the layouts set ("Ch" string), at most 250 bytes, and its kind
   // ("MOJI" is text): an index into the size tables (the layouts refuse one
   // outside them).
-  char ChSTR[260] = {};
+  char ChSTR[kTextField] = {};
   int MOJIS = 1;
 
-  // Text size tables, one entry per text kind 0 to 10.
-  double MOJI_W[11] = {}; // width of a full-width glyph
-  double MOJI_H[11] = {}; // glyph height
-  double MOJI_D[11] = {}; // spacing between glyphs
+  // Text size tables, one entry per text kind.
+  double MOJI_W[kTextKinds] = {}; // width of a full-width glyph
+  double MOJI_H[kTextKinds] = {}; // glyph height
+  double MOJI_D[kTextKinds] = {}; // spacing between glyphs
 
   Captures captures;
 };
+
+// The curve a record describes, which decides the layout.
+enum class CurveKind { circle, arc, ellipse, none };
+
+// A full circle for the HP of a record without angles; an arc for HP 1.0
+// with distinct start and end (NaN angles differ too); an ellipse for any
+// other HP below 1.0; none for HP above 1.0 or NaN, or an arc without
+// extent.
+constexpr CurveKind curve_kind_of(const InterfaceData& in) {
+  if (in.HP == kFullCircleHP) return CurveKind::circle;
+  if (in.HP == kArcHP) return in.SK != in.EK ? CurveKind::arc : CurveKind::none;
+  if (in.HP < kArcHP) return CurveKind::ellipse;
+  return CurveKind::none;
+}
 
 } // namespace curvetext

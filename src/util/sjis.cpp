@@ -2,13 +2,6 @@
 
 namespace curvetext {
 
-namespace {
-// No routine looks at more than this many bytes, whatever the string holds.
-constexpr int kScanCap = 257;
-// A text string never grows beyond this many bytes.
-constexpr int kCopyCap = 250;
-} // namespace
-
 int SPCNT(const char* s) {
   int blanks = 0;
   for (int i = 0; i < kScanCap && s[i] != '\0'; ++i) {

@@ -5,6 +5,18 @@
 
 namespace curvetext {
 
+// The text field of a text record: the reader takes at most this many raw
+// bytes of it, and the text buffers are sized from it.
+constexpr int kTextField = 260;
+// No routine looks at more than this many bytes, whatever the string holds:
+// more than a record holds.
+constexpr int kScanCap = 257;
+// A copied text never grows beyond this many bytes.
+constexpr int kCopyCap = 250;
+// A copy, its NUL included, fits a buffer of the text field and is measured
+// whole; a capped scan of such a buffer never leaves it.
+static_assert(kCopyCap < kScanCap && kScanCap <= kTextField, "the caps fit the text field");
+
 // The host's __SPCNT and __SHIFTJIS keep their names without the double
 // underscore, which is reserved to the compiler (some vendor headers define
 // such names as macros). Its __STRLEN and __STRCPY are named after what they
