@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -19,9 +20,37 @@ namespace {
 constexpr const char* kInterfaceFile = "QVC_TEMP.TXT";
 constexpr const char* kWorkCopy = "QVC_TEMP.104";
 
+// A run that must end at once, with this process exit status. Thrown after
+// the message has been written to standard error; only run() catches it.
+struct RunAbort {
+  int status;
+};
+
 [[noreturn]] void abort_run(const char* message, const char* name, int status) {
   std::fprintf(stderr, message, name);
   throw RunAbort{status};
+}
+
+// Tcopy, the line-limited copy: copies the text file `from` into `to` piece
+// by piece, at most one piece over the line limit, and returns how many it
+// copied; `line_end` receives the line end of `from` as the copy read it.
+// Ends the run with status -1 when either file cannot be opened, `from`
+// cannot be read or `to` cannot be written.
+std::uint32_t Tcopy(const char* from, const char* to, LineEnd& line_end) {
+  TextIn in;
+  if (!in.open(from)) abort_run("Cannot open file: %s \n", from, -1);
+  TextOut out;
+  // Created afresh, so that a leftover link or FIFO under its name is never
+  // written through.
+  if (!out.open(to, in.line_end(), true)) abort_run("Cannot open file: %s \n", to, -1);
+
+  // One piece over the limit is how the caller tells an over-long file.
+  const std::uint32_t count = in.copy_pieces(out, kLineLimit + 1);
+  if (in.failed()) abort_run("Cannot open file: %s \n", from, -1);
+  if (!out.close()) abort_run("Cannot write file: %s \n", to, -1);
+  line_end = in.line_end();
+  in.close();
+  return count;
 }
 
 // The host may have written the name in another letter case, and a run
@@ -96,7 +125,7 @@ int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
   if (!lock.take()) abort_run("Cannot lock file: %s \n", kInterfaceFile, 1);
   if (!take_over_name(kNames)) abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   LineEnd line_end = platform_line_end();
-  const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);
+  const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, line_end);
   trace.qd_xmax = qd_xmax;
   if (trace.at(DebugLevel::trace)) trace.print("#  copyed to QVC_TEMP.104 \n");
   if (!reopen_work_copy(fpw, line_end, qd_xmax)) return 1;
@@ -117,23 +146,6 @@ int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
 }
 
 } // namespace
-
-std::uint32_t Tcopy(const char* from, const char* to, LineEnd* line_end) {
-  TextIn in;
-  if (!in.open(from)) abort_run("Cannot open file: %s \n", from, -1);
-  TextOut out;
-  // Created afresh, so that a leftover link or FIFO under its name is never
-  // written through.
-  if (!out.open(to, in.line_end(), true)) abort_run("Cannot open file: %s \n", to, -1);
-
-  // One piece over the limit is how the caller tells an over-long file.
-  const std::uint32_t count = in.copy_pieces(out, kLineLimit + 1);
-  if (in.failed()) abort_run("Cannot open file: %s \n", from, -1);
-  if (!out.close()) abort_run("Cannot write file: %s \n", to, -1);
-  if (line_end != nullptr) *line_end = in.line_end();
-  in.close();
-  return count;
-}
 
 int run(char** argv) {
   // The two files' buffers are large: off the stack.
