@@ -46,7 +46,7 @@ struct InterfaceData {
   double CX = 0.0, CY = 0.0; // centre
   double CR = 0.0;           // radius; for an ellipse its half axis along x
   double SK = 0.0, EK = 0.0; // start and end angle of an arc, degrees
-  double HP = 0.0;           // ratio of the axes: kFullCircleHP, kArcHP, below 1.0 an ellipse
+  double HP = 0.0;           // ratio of the axes, below 1.0 an ellipse; kArcHP, kFullCircleHP
   double JK = 0.0;           // tilt of an ellipse, degrees
   int iCi_cnt = 0;           // curve records read
 
