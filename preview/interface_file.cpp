@@ -13,17 +13,27 @@ bool read_interface(const char* path, InterfaceData& in) {
   // The tool's own reader, so that the picture shows what a run read; its
   // echoes go nowhere (an output never opened takes and drops them).
   const auto nowhere = std::make_unique<TextOut>();
-  in = QV_PATTERN(*file, *nowhere, 0, 0, kLineLimit);
+  Trace trace; // at debug level 0: no trace lines
+  in = QV_PATTERN(*file, *nowhere, trace, kLineLimit);
   return !file->failed();
 }
 
+// The tool's own dispatch and bound, so that the picture shows the layout a
+// run takes.
 CurveKind curve_kind(const InterfaceData& in) {
-  if (in.HP == -2.0) return CurveKind::circle;
-  if (in.HP == 1.0) return in.SK != in.EK ? CurveKind::arc : CurveKind::none;
-  if (in.HP < 1.0) return CurveKind::ellipse;
+  switch (curve_kind_of(in)) {
+  case curvetext::CurveKind::circle:
+    return CurveKind::circle;
+  case curvetext::CurveKind::arc:
+    return CurveKind::arc;
+  case curvetext::CurveKind::ellipse:
+    return CurveKind::ellipse;
+  case curvetext::CurveKind::none:
+    break;
+  }
   return CurveKind::none;
 }
 
-bool kind_in_tables(const InterfaceData& in) { return in.MOJIS >= 0 && in.MOJIS <= 10; }
+bool kind_in_tables(const InterfaceData& in) { return text_kind_known(in.MOJIS); }
 
 } // namespace curvetext::preview

@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -19,9 +20,37 @@ namespace {
 constexpr const char* kInterfaceFile = "QVC_TEMP.TXT";
 constexpr const char* kWorkCopy = "QVC_TEMP.104";
 
+// A run that must end at once, with this process exit status. Thrown after
+// the message has been written to standard error; only run() catches it.
+struct RunAbort {
+  int status;
+};
+
 [[noreturn]] void abort_run(const char* message, const char* name, int status) {
   std::fprintf(stderr, message, name);
   throw RunAbort{status};
+}
+
+// Tcopy, the line-limited copy: copies the text file `from` into `to` piece
+// by piece, at most one piece over the line limit, and returns how many it
+// copied; `line_end` receives the line end of `from` as the copy read it.
+// Ends the run with status -1 when either file cannot be opened, `from`
+// cannot be read or `to` cannot be written.
+std::uint32_t Tcopy(const char* from, const char* to, LineEnd& line_end) {
+  TextIn in;
+  if (!in.open(from)) abort_run("Cannot open file: %s \n", from, -1);
+  TextOut out;
+  // Created afresh, so that a leftover link or FIFO under its name is never
+  // written through.
+  if (!out.open(to, in.line_end(), true)) abort_run("Cannot open file: %s \n", to, -1);
+
+  // One piece over the limit is how the caller tells an over-long file.
+  const std::uint32_t count = in.copy_pieces(out, kLineLimit + 1);
+  if (in.failed()) abort_run("Cannot open file: %s \n", from, -1);
+  if (!out.close()) abort_run("Cannot write file: %s \n", to, -1);
+  line_end = in.line_end();
+  in.close();
+  return count;
 }
 
 // The host may have written the name in another letter case, and a run
@@ -30,28 +59,31 @@ constexpr const char* kWorkCopy = "QVC_TEMP.104";
 constexpr InterfaceNames kNames{"qvc_temp.txt", "QVC_x2x2.10", "QVC_x2x2.104", kInterfaceFile};
 
 // The one layout the curve takes, or the word that none does.
-void choose_layout(const InterfaceData& in, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
-  const int lines = static_cast<int>(qd_xmax); // at most the line limit here
-  if (in.HP == -2.0) {
-    STR_ALONG_C(in, fpw, isTest, lines);
-  } else if (in.HP == 1.0 && in.SK != in.EK) { // NaN angles differ too
-    STR_ALONG_CIE(in, fpw, isTest, lines);
-  } else if (in.HP < 1.0) {
-    STR_ALONG_CEL(in, fpw, isTest, lines);
-  } else {
-    NO_LAYOUT(in, fpw); // HP above 1.0 or NaN, or an arc without extent
+void choose_layout(const InterfaceData& in, TextOut& fpw, Trace& trace) {
+  switch (curve_kind_of(in)) {
+  case CurveKind::circle:
+    STR_ALONG_C(in, fpw, trace);
+    break;
+  case CurveKind::arc:
+    STR_ALONG_CIE(in, fpw, trace);
+    break;
+  case CurveKind::ellipse:
+    STR_ALONG_CEL(in, fpw, trace);
+    break;
+  case CurveKind::none:
+    NO_LAYOUT(in, fpw);
+    break;
   }
 }
 
-// The options, from left to right: the debug level they leave.
-int read_options(char** argv) {
-  int isTest = kDebugOff;
-  if (argv[0] == nullptr) return isTest;
+// The options, from left to right, into the trace: the debug level they
+// leave.
+void read_options(char** argv, Trace& trace) {
+  if (argv[0] == nullptr) return;
   for (char** a = argv + 1; *a != nullptr; ++a) {
     const char c = (*a)[0];
-    if (c == '-' || c == '/' || c == '$') opt(isTest, *a);
+    if (c == '-' || c == '/' || c == '$') opt(trace, *a);
   }
-  return isTest;
 }
 
 // The work copy, emptied: it has served to count the lines and to prove
@@ -69,15 +101,15 @@ bool reopen_work_copy(TextOut& fpw, LineEnd line_end, std::uint32_t qd_xmax) {
 
 // The output: the reader's echoes, the layout's records, the closing trace
 // lines and the trailer.
-void write_output(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
-  const InterfaceData in = QV_PATTERN(fp, fpw, isTest, qd_xmax, kLineLimit);
-  choose_layout(in, fpw, isTest, qd_xmax);
-  if (isTest == kDebugPoints) {
-    const int lines = static_cast<int>(qd_xmax);
-    std::printf("# ------------------ main() Pattern1 end file closing ------------------ \n");
-    std::printf("# qd_xmax= %d stepcnt= %d Error(%d)\n", lines, in.stepcnt, 0);
+void write_output(TextIn& fp, TextOut& fpw, Trace& trace) {
+  const InterfaceData in = QV_PATTERN(fp, fpw, trace, kLineLimit);
+  choose_layout(in, fpw, trace);
+  if (trace.at(DebugLevel::points)) {
+    const int lines = static_cast<int>(trace.qd_xmax); // at most the line limit here
+    trace.print("# ------------------ main() Pattern1 end file closing ------------------ \n");
+    trace.print("# qd_xmax= %d stepcnt= %d Error(%d)\n", lines, trace.stepcnt, 0);
     fpw.print("# ------------------ main() Pattern1 end file closing ------------------ \n");
-    fpw.print("#    qd_xmax= %d stepcnt= %d \n", lines, in.stepcnt);
+    fpw.print("#    qd_xmax= %d stepcnt= %d \n", lines, trace.stepcnt);
   }
   IniZokusei(in.captures, fpw);
 }
@@ -85,8 +117,9 @@ void write_output(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax) {
 // The run, with the two files it reads and writes.
 int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
   if (answer_query(argv)) return 0;
-  const int isTest = read_options(argv);
-  if (isTest == kDebugTrace) std::printf("\n\n#### debug #### Cmd-Option read\n");
+  Trace trace; // on standard output
+  read_options(argv, trace);
+  if (trace.at(DebugLevel::trace)) trace.print("\n\n#### debug #### Cmd-Option read\n");
 
   DirectoryLock lock;
   switch (lock.take()) {
@@ -99,43 +132,27 @@ int run_steps(TextIn& fp, TextOut& fpw, char** argv) {
   }
   if (!take_over_name(kNames)) abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   LineEnd line_end = platform_line_end();
-  const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, &line_end);
-  if (isTest == kDebugTrace) std::printf("#  copyed to QVC_TEMP.104 \n");
+  const std::uint32_t qd_xmax = Tcopy(kInterfaceFile, kWorkCopy, line_end);
+  trace.qd_xmax = qd_xmax;
+  if (trace.at(DebugLevel::trace)) trace.print("#  copyed to QVC_TEMP.104 \n");
   if (!reopen_work_copy(fpw, line_end, qd_xmax)) return 1;
   if (!fp.open(kInterfaceFile)) {
     fpw.close();
     abort_run("Cannot open file: %s \n", kInterfaceFile, 1);
   }
 
-  write_output(fp, fpw, isTest, qd_xmax);
+  write_output(fp, fpw, trace);
   fp.close();
   if (!fpw.close()) abort_run("Cannot write file: %s \n", kWorkCopy, 1);
 
   // The complete output replaces the interface file in one step.
-  if (isTest == kDebugOff && !replace_file(kWorkCopy, kInterfaceFile)) {
+  if (trace.at(DebugLevel::off) && !replace_file(kWorkCopy, kInterfaceFile)) {
     abort_run("Cannot open file: %s \n", kInterfaceFile, -1);
   }
   return 0;
 }
 
 } // namespace
-
-std::uint32_t Tcopy(const char* from, const char* to, LineEnd* line_end) {
-  TextIn in;
-  if (!in.open(from)) abort_run("Cannot open file: %s \n", from, -1);
-  TextOut out;
-  // Created afresh, so that a leftover link or FIFO under its name is never
-  // written through.
-  if (!out.open(to, in.line_end(), true)) abort_run("Cannot open file: %s \n", to, -1);
-
-  // One piece over the limit is how the caller tells an over-long file.
-  const std::uint32_t count = in.copy_pieces(out, kLineLimit + 1);
-  if (in.failed()) abort_run("Cannot open file: %s \n", from, -1);
-  if (!out.close()) abort_run("Cannot write file: %s \n", to, -1);
-  if (line_end != nullptr) *line_end = in.line_end();
-  in.close();
-  return count;
-}
 
 int run(char** argv) {
   // The two files' buffers are large: off the stack.

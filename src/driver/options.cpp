@@ -7,15 +7,15 @@
 
 namespace curvetext {
 
-void opt(int& isTest, const char* arg) {
+void opt(Trace& trace, const char* arg) {
   const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
   // Read only behind a letter: a prefix alone ends the argument at arg[1].
   const char* value = arg + 2;
   const char* traced = arg + 1; // "z", "s" and the unknown letters trace it all
   switch (letter) {
   case 't':
-    isTest = kDebugOff;
-    if (value[0] >= '1' && value[0] <= '6') isTest = value[0] - '0';
+    trace.isTest = DebugLevel::off;
+    if (value[0] >= '1' && value[0] <= '6') trace.isTest = static_cast<DebugLevel>(value[0] - '0');
     traced = value;
     break;
   case 'e': // a colour and kind, a text width and spacing, a pen: their values
@@ -31,10 +31,10 @@ void opt(int& isTest, const char* arg) {
     std::fputs("\n illegal Option.\n", stderr);
     break;
   }
-  if (isTest >= kDebugPoints) {
-    std::printf("# --- command line option ---------------\n");
-    std::printf("# --- (/%s)\n", traced);
-    std::printf("#      iMode(1) iMode2(20) iMode3(20)\n");
+  if (traces_options(trace.isTest)) {
+    trace.print("# --- command line option ---------------\n");
+    trace.print("# --- (/%s)\n", traced);
+    trace.print("#      iMode(1) iMode2(20) iMode3(20)\n");
   }
 }
 

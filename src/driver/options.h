@@ -2,11 +2,13 @@
 // "-", "/" or "$". Only the debug level "t" changes what the run does.
 #pragma once
 
+#include "util/debug.h"
+
 namespace curvetext {
 
-// Handles one option argument, prefix included: sets the debug level
-// `isTest`, complains of an unknown letter on standard error, traces the
-// option from debug level 3 on. Never ends the run.
-void opt(int& isTest, const char* arg);
+// opt: handles one option argument, prefix included: sets the debug level
+// `trace.isTest`, complains of an unknown letter on standard error, traces
+// the option from debug level 3 on. Never ends the run.
+void opt(Trace& trace, const char* arg);
 
 } // namespace curvetext

@@ -8,7 +8,6 @@
 // subtraction, and every formula keeps its order of operations, so that the
 // records agree to the last digit with the ones hosts have always received.
 #include <cmath>
-#include <cstdio>
 
 #include "layout/glyph.h"
 #include "layout/layouts.h"
@@ -84,39 +83,41 @@ bool degenerate(const LayoutJob& job, Curve curve) {
   return job.in.CR == 0.0 || job.in.CR == job.MOJI_zh;
 }
 
-void trace_entry(const LayoutJob& job, Curve curve, int qv_line_cnt) {
-  std::printf(curve == Curve::circle ? "\n# STR_ALONG_C() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n"
-                                     : "\n# STR_ALONG_CIE() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n",
-              qv_line_cnt, job.in.iCi_cnt);
-  std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", job.in.CX,
-              job.in.CY, job.in.CR, job.in.SK, job.in.EK, job.in.HP, job.in.JK);
-  std::printf("#  en(1)\n");
+void trace_entry(const LayoutJob& job, Curve curve) {
+  const int qv_line_cnt = static_cast<int>(job.trace.qd_xmax); // at most the line limit
+  job.trace.print(curve == Curve::circle
+                      ? "\n# STR_ALONG_C() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n"
+                      : "\n# STR_ALONG_CIE() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n",
+                  qv_line_cnt, job.in.iCi_cnt);
+  job.trace.print("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", job.in.CX,
+                  job.in.CY, job.in.CR, job.in.SK, job.in.EK, job.in.HP, job.in.JK);
+  job.trace.print("#  en(1)\n");
 }
 
 // Trace lines of one outer-pass byte that was held or written; `a` is the
 // angle of its position.
 void trace_outer_byte(const LayoutJob& job, Curve curve, const PairBuffer& pair, int i, double a) {
   if (curve == Curve::circle) {
-    std::printf("# all input j(%d) str[0](%2x)  str[1](%2x)\n",
-                SHIFTJIS(reinterpret_cast<const unsigned char*>(job.in.ChSTR), i), pair.bytes[0],
-                pair.bytes[1]);
-    std::printf("# rad2=deg2(%.1f)\n", degrees(a));
+    job.trace.print("# all input j(%d) str[0](%2x)  str[1](%2x)\n",
+                    SHIFTJIS(reinterpret_cast<const unsigned char*>(job.in.ChSTR), i),
+                    pair.bytes[0], pair.bytes[1]);
+    job.trace.print("# rad2=deg2(%.1f)\n", degrees(a));
   } else {
-    std::printf("# deg2(%.1f)\n", degrees(a));
+    job.trace.print("# deg2(%.1f)\n", degrees(a));
   }
 }
 
 // The outer pass: from angle a clockwise, s per byte. False when the layout
 // ends; an unsupported character ends only this pass.
 bool outer_pass(LayoutJob& job, Curve curve, int length, double a, double s) {
-  const bool trace = job.isTest == kDebugTrace;
+  const bool trace = job.trace.at(DebugLevel::trace);
   const auto* text = reinterpret_cast<const unsigned char*>(job.in.ChSTR);
   PairBuffer pair;
   for (int i = 0; i < length && i <= kLastPosition; ++i) {
     // A double-byte glyph stands midway between its lead byte (one step
     // back, at a + s) and its trail byte.
     if (trace && curve == Curve::circle && pair.lead_pending()) {
-      std::printf("#     2byte OUTPUT str[0](%2x)  str[1](%2x)\n", pair.bytes[0], text[i]);
+      job.trace.print("#     2byte OUTPUT str[0](%2x)  str[1](%2x)\n", pair.bytes[0], text[i]);
     }
     const Step step = glyph_step(job, pair, i, outer_at(job, a), outer_at(job, a + s * 0.5));
     if (step == Step::broken) return false;
@@ -138,12 +139,12 @@ void inner_pass(LayoutJob& job, int length, double r, double a, double s2) {
   }
 }
 
-void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
-  const bool trace = job.isTest == kDebugTrace;
-  if (trace) trace_entry(job, curve, qv_line_cnt);
+void lay_out(LayoutJob& job, Curve curve) {
+  const bool trace = job.trace.at(DebugLevel::trace);
+  if (trace) trace_entry(job, curve);
 
-  const int length = select_metrics(job);
-  if (length == 0) return;
+  const int length = text_length(job.in);
+  if (length == 0 || reject_text_kind(job)) return;
   if (degenerate(job, curve)) {
     reject_curve(job.fpw);
     return;
@@ -167,10 +168,10 @@ void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
   const double h = half_count * s;
   const double a = (curve == Curve::circle ? PAI * 0.5 : middle_angle(job)) + h;
   if (trace) {
-    std::printf("# CR(%.1f) --- elen(%.1f)  1ch(%.1f + %.1f)/2 = (%.1f)deg--- \n", job.in.CR, elen,
-                job.MOJI_zw, job.MOJI_zd, degrees(s));
-    std::printf("# str(%s)(%d)(%.1f) str-center=a(%.1f)   deg2(%.1f) = 90deg + deg1(%.1f)\n",
-                job.in.ChSTR, length, mlen, mlen * 0.5, degrees(a), degrees(h));
+    job.trace.print("# CR(%.1f) --- elen(%.1f)  1ch(%.1f + %.1f)/2 = (%.1f)deg--- \n", job.in.CR,
+                    elen, job.MOJI_zw, job.MOJI_zd, degrees(s));
+    job.trace.print("# str(%s)(%d)(%.1f) str-center=a(%.1f)   deg2(%.1f) = 90deg + deg1(%.1f)\n",
+                    job.in.ChSTR, length, mlen, mlen * 0.5, degrees(a), degrees(h));
   }
   if (!outer_pass(job, curve, length, a, s)) return;
 
@@ -178,20 +179,20 @@ void lay_out(LayoutJob& job, Curve curve, int qv_line_cnt) {
   const double r = job.in.CR - job.MOJI_zh;
   const double s2 = (b * (PAI + PAI)) / ((job.in.CR - job.MOJI_zh) * (PAI + PAI));
   const double a2 = (curve == Curve::circle ? PAI * 1.5 : middle_angle(job)) - half_count * s2;
-  if (job.isTest == kDebugLength) job.fpw.print("## len(%d) mlen(%.1f)\n", length, mlen);
+  if (job.trace.at(DebugLevel::length_note)) job.fpw.print("## len(%d) mlen(%.1f)\n", length, mlen);
   inner_pass(job, length, r, a2, s2);
 }
 
 } // namespace
 
-void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
-  LayoutJob job{in, fpw, isTest};
-  lay_out(job, Curve::circle, qv_line_cnt);
+void STR_ALONG_C(const InterfaceData& in, TextOut& fpw, const Trace& trace) {
+  LayoutJob job{in, fpw, trace};
+  lay_out(job, Curve::circle);
 }
 
-void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
-  LayoutJob job{in, fpw, isTest};
-  lay_out(job, Curve::arc, qv_line_cnt);
+void STR_ALONG_CIE(const InterfaceData& in, TextOut& fpw, const Trace& trace) {
+  LayoutJob job{in, fpw, trace};
+  lay_out(job, Curve::arc);
 }
 
 } // namespace curvetext

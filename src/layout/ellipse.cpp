@@ -10,7 +10,6 @@
 // sum, or dropping a + 0 (which turns -0 into 0), changes the records.
 #include <cassert>
 #include <cmath>
-#include <cstdio>
 
 #include "layout/glyph.h"
 #include "layout/layouts.h"
@@ -35,6 +34,18 @@ constexpr int kMaxWalkSteps = 1 << 22;
 // on the circle of radius CR: 20 steps per byte advance.
 constexpr double kStepShare = 0.05;
 
+// The circle of radius CR: its circumference, and the angle the byte
+// advance b spans on it, on which the walks' parameter step is based.
+struct Circle {
+  double elen;
+  double rad0;
+};
+
+Circle circle_of(const LayoutJob& job, double b) {
+  const double elen = job.in.CR * (PAI + PAI);
+  return {elen, ((PAI + PAI) * b) / elen};
+}
+
 // The tilt of the ellipse: turns a point counter-clockwise about the origin,
 // with the sine and cosine of the angle taken once for the whole layout.
 class Tilt {
@@ -57,8 +68,6 @@ struct Layout {
   LayoutJob& job;
   int length;
   double b;      // byte advance
-  double elen;   // circumference of the circle of radius CR
-  double rad0;   // the angle b spans on that circle
   double sh0;    // half the length of the text along the curve
   double two_pi; // PAI + PAI, the bound of the searches
   Tilt tilt;
@@ -82,14 +91,12 @@ struct Walk {
   double inner[2] = {0.0, 0.0};  // previous inner point (inner pass only)
 };
 
-// What a placement walk carries from step to step. It starts one step back
-// from where its search ended and runs towards the smaller radtb, at most
-// down to radtbe.
+// What a placement walk carries from step to step, from where its search
+// ended `w`. The walk starts one step back from there and runs towards the
+// smaller radtb, at most down to radtbe.
 struct Placing {
-  Placing(const Layout& L, Walk& w)
-      : radtbe(-w.radtb - w.radtb0), two_sh0(L.sh0 + L.sh0), pair_sum(0.5 * L.b + 0) {
-    w.radtb = w.radtb - w.radtb0;
-  }
+  Placing(const Layout& L, const Walk& w)
+      : radtbe(-w.radtb - w.radtb0), two_sh0(L.sh0 + L.sh0), pair_sum(0.5 * L.b + 0) {}
   // A chord of the walk: counts toward the length and toward both events.
   void add(double c) {
     sh += c;
@@ -314,11 +321,14 @@ void trace_inner_step(const Layout& L, const Walk& w, const Placing& p, const do
 }
 
 void trace_outer_end(const Layout& L, const Walk& w, const Placing& p) {
-  L.job.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, p.radtbe, p.sh,
-                  p.two_sh0);
-  std::printf("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, p.sh,
-              w.radtb0, L.rad0, L.elen, L.b);
-  std::printf("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / PAI, w.radtb0 * 180 / PAI);
+  const LayoutJob& job = L.job;
+  job.fpw.print("# radtb(%.8f) /radtbe(%.8f)  sh(%.8f) /2sh(%.8f)\n", w.radtb, p.radtbe, p.sh,
+                p.two_sh0);
+  const Circle c = circle_of(job, L.b);
+  job.trace.print("# sh0(%.2f) sh(%.2f) radtb0(%.3f) rad0(%.1f) elen(%.1f) b(%.1f)\n", L.sh0, p.sh,
+                  w.radtb0, c.rad0, c.elen, L.b);
+  job.trace.print("# deg(radtb=%.2f)  deg(radtb0=%.2f)\n", w.radtb * 180 / PAI,
+                  w.radtb0 * 180 / PAI);
 }
 
 // What follows a byte position of a placement walk.
@@ -342,12 +352,23 @@ template <Curve C> Next place_byte(Layout& L, const Walk& w, Placing& p) {
   return Next::step;
 }
 
+// Halfway between two byte positions, where a double-byte glyph stands: the
+// point and direction kept in `p` for the glyph whose trail byte comes next.
+template <Curve C> void keep_pair_point(const Layout& L, const Walk& w, Placing& p) {
+  glyph_point<C>(L, w, p.pair_point);
+  p.pair_vec[0] = w.vec[0];
+  p.pair_vec[1] = w.vec[1];
+  p.pair_sum -= L.b;
+}
+
 // A placement, the other bytes: back rightwards from the first position
 // until the bytes, the summed length or radtbe run out. False when the
 // layout ends; a rejected byte ends only this walk.
 template <Curve C> bool place(Layout& L, Walk& w) {
   LayoutJob& job = L.job;
   Placing p(L, w);
+  w.radtb = w.radtb - w.radtb0; // one step back
+  const bool trace_steps = C == Curve::inner && job.trace.at(DebugLevel::trace);
   Lookahead ahead(job, C, Going::placement);
   const long long start = L.steps;
   for (;;) {
@@ -356,15 +377,9 @@ template <Curve C> bool place(Layout& L, Walk& w) {
     if (w.radtb <= p.radtbe && (C == Curve::inner || p.i >= L.length)) break;
     if (!step_allowed(L, start)) return false;
     const StepAhead& step = ahead.next(w);
-    if (C == Curve::inner && job.isTest == kDebugTrace) trace_inner_step(L, w, p, step.t1);
+    if (trace_steps) trace_inner_step(L, w, p, step.t1);
     p.add(advance<C>(L, w, step, Going::placement));
-    // Halfway between two byte positions: where a double-byte glyph stands.
-    if (p.pair_sum >= L.b) {
-      glyph_point<C>(L, w, p.pair_point);
-      p.pair_vec[0] = w.vec[0];
-      p.pair_vec[1] = w.vec[1];
-      p.pair_sum -= L.b;
-    }
+    if (p.pair_sum >= L.b) keep_pair_point<C>(L, w, p);
     if (p.position_sum >= L.b) {
       const Next next = place_byte<C>(L, w, p);
       if (next == Next::end_layout) return false;
@@ -373,7 +388,7 @@ template <Curve C> bool place(Layout& L, Walk& w) {
     if (p.sh >= p.two_sh0) break;
     w.radtb -= w.radtb0;
   }
-  if (C == Curve::outer && job.isTest == kDebugTrace) trace_outer_end(L, w, p);
+  if (C == Curve::outer && job.trace.at(DebugLevel::trace)) trace_outer_end(L, w, p);
   return true;
 }
 
@@ -386,24 +401,25 @@ void walk(Layout& L, Walk& w) {
   place<Curve::inner>(L, w);
 }
 
+void trace_entry(const LayoutJob& job) {
+  const int qv_line_cnt = static_cast<int>(job.trace.qd_xmax); // at most the line limit
+  job.trace.print("\n# STR_ALONG__CEL() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n", qv_line_cnt,
+                  job.in.iCi_cnt);
+  job.trace.print("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", job.in.CX,
+                  job.in.CY, job.in.CR, job.in.SK, job.in.EK, job.in.HP, job.in.JK);
+}
+
 } // namespace
 
-long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int qv_line_cnt) {
-  LayoutJob job{in, fpw, isTest};
-  if (job.isTest == kDebugTrace) {
-    std::printf("\n# STR_ALONG__CEL() --- qv_line_cnt<%d>--iCi_cnt(%d)--- \n", qv_line_cnt,
-                job.in.iCi_cnt);
-    std::printf("# CX(%.1f) CY(%.1f) CR(%.1f) SK(%.1f) EK(%.1f) HP(%.1f) JK(%.1f)\n", job.in.CX,
-                job.in.CY, job.in.CR, job.in.SK, job.in.EK, job.in.HP, job.in.JK);
-  }
-  const int length = select_metrics(job);
-  if (length == 0) return 0; // no walk
+void STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, Trace& trace) {
+  LayoutJob job{in, fpw, trace};
+  if (trace.at(DebugLevel::trace)) trace_entry(job);
+  const int length = text_length(job.in);
+  if (length == 0 || reject_text_kind(job)) return; // no walk
 
   const double b = byte_advance(job);
-  const double elen = job.in.CR * (PAI + PAI);
-  const double rad0 = ((PAI + PAI) * b) / elen;
   const double sh0 = 0.5 * (length - 1) * b;
-  const double radtb0 = rad0 * kStepShare;
+  const double radtb0 = circle_of(job, b).rad0 * kStepShare;
 
   // Input no walk can measure: a step of zero, or of a full turn or more,
   // never ends or never moves, and non-finite values would reach the records.
@@ -413,19 +429,19 @@ long long STR_ALONG_CEL(const InterfaceData& in, TextOut& fpw, int isTest, int q
                       std::isfinite(job.MOJI_zh) && std::isfinite(job.MOJI_zd);
   if (!finite || !(job.in.CR > 0.0) || !(b > 0.0) || !(radtb0 > 0.0) || !(radtb0 < PAI + PAI)) {
     reject_curve(job.fpw);
-    return 0;
+    return;
   }
 
   if (job.in.CR < 2 * job.MOJI_zw) job.fpw.print("h# ELLIPSE is too small \n");
   job.fpw.print("cc1 \n");
 
   Layout L{
-      job, length, b, elen, rad0, sh0, PAI + PAI, Tilt(job.in.JK * PAI / 180), PairBuffer{},
+      job, length, b, sh0, PAI + PAI, Tilt(job.in.JK * PAI / 180), PairBuffer{},
   };
   Walk w;
   w.radtb0 = radtb0;
   walk(L, w);
-  return L.steps;
+  trace.walk_steps = L.steps;
 }
 
 } // namespace curvetext

@@ -15,21 +15,23 @@ bool finite(const Placement& p) {
 
 } // namespace
 
-int select_metrics(LayoutJob& job) {
-  const InterfaceData& in = job.in;
-  const bool known_kind = in.MOJIS >= 0 && in.MOJIS <= 10;
-  if (known_kind) {
-    job.MOJI_zh = in.MOJI_H[in.MOJIS];
-    job.MOJI_zw = in.MOJI_W[in.MOJIS];
-    job.MOJI_zd = in.MOJI_D[in.MOJIS];
+LayoutJob::LayoutJob(const InterfaceData& in, TextOut& fpw, const Trace& trace)
+    : in(in), fpw(fpw), trace(trace) {
+  if (text_kind_known(in.MOJIS)) {
+    MOJI_zh = in.MOJI_H[in.MOJIS];
+    MOJI_zw = in.MOJI_W[in.MOJIS];
+    MOJI_zd = in.MOJI_D[in.MOJIS];
   }
-  const int length = STRLEN(reinterpret_cast<const unsigned char*>(in.ChSTR));
-  if (length == 0) return 0;
-  if (!known_kind) {
-    job.fpw.print("h# NG text kind %d \n", in.MOJIS);
-    return 0;
-  }
-  return length;
+}
+
+int text_length(const InterfaceData& in) {
+  return capped_length(reinterpret_cast<const unsigned char*>(in.ChSTR));
+}
+
+bool reject_text_kind(const LayoutJob& job) {
+  if (text_kind_known(job.in.MOJIS)) return false;
+  job.fpw.print("h# NG text kind %d \n", job.in.MOJIS);
+  return true;
 }
 
 double byte_advance(const LayoutJob& job) { return (job.MOJI_zw + job.MOJI_zd) * 0.5; }
@@ -37,7 +39,7 @@ double byte_advance(const LayoutJob& job) { return (job.MOJI_zw + job.MOJI_zd) *
 void reject_curve(TextOut& fpw) { fpw.print("h# NG curve \n"); }
 
 void NO_LAYOUT(const InterfaceData& in, TextOut& fpw) {
-  if (STRLEN(reinterpret_cast<const unsigned char*>(in.ChSTR)) > 0) reject_curve(fpw);
+  if (text_length(in) > 0) reject_curve(fpw);
 }
 
 Step glyph_step(const LayoutJob& job, PairBuffer& pair, int i, const Placement& single,

@@ -4,16 +4,21 @@
 #pragma once
 
 #include "state/interface_data.h"
+#include "util/debug.h"
 #include "util/text_file.h"
 
 namespace curvetext {
 
 // What a layout works with: what the interface file said (read only), the
-// output, the debug level, and the metrics it selects for the text kind.
+// output, the trace, and the metrics of the text kind.
 struct LayoutJob {
+  // Selects MOJI_zw, MOJI_zh and MOJI_zd for the text kind MOJIS; a kind
+  // outside the tables leaves them 0.0.
+  LayoutJob(const InterfaceData& in, TextOut& fpw, const Trace& trace);
+
   const InterfaceData& in;
   TextOut& fpw;
-  int isTest;
+  const Trace& trace;   // the debug level, the line count; where trace lines go
   double MOJI_zw = 0.0; // width
   double MOJI_zh = 0.0; // height
   double MOJI_zd = 0.0; // spacing
@@ -41,12 +46,12 @@ enum class Step {
   broken,   // the record would carry a non-finite number: the layout ends
 };
 
-// Selects MOJI_zw, MOJI_zh and MOJI_zd for the text kind MOJIS and measures
-// ChSTR. Returns the text's length, or 0 when the layout must write nothing
-// more: the text is empty, or its kind lies outside the tables, in which
-// case "h# NG text kind %d \n" has been written and the metrics are left as
-// they were.
-int select_metrics(LayoutJob& job);
+// The length of ChSTR in bytes: the byte positions a layout places.
+int text_length(const InterfaceData& in);
+
+// Writes "h# NG text kind %d \n" and returns true when the text kind lies
+// outside the tables: the layout then writes nothing more.
+bool reject_text_kind(const LayoutJob& job);
 
 // The byte advance: half the pitch of a full-width glyph.
 double byte_advance(const LayoutJob& job);

@@ -1,9 +1,7 @@
 #include "reader/reader.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
-#include <iterator>
 
 #include "reader/scan.h"
 #include "util/debug.h"
@@ -41,6 +39,10 @@ void read_doubles(Scan scan, double* values, int count) {
   }
 }
 
+// Highest point number an "hp" point record may fill: the host's name, with
+// nothing to do with HP, the curve's ratio.
+constexpr int HPmax = 3;
+
 // One pass over the interface file: what it said, and what the reader keeps
 // from record to record besides. A value a record fails to give keeps the
 // one before it, so the current values are kept too, though only their
@@ -48,14 +50,14 @@ void read_doubles(Scan scan, double* values, int count) {
 struct Reader {
   InterfaceData d;
   TextOut& fpw;
-  int isTest;
+  Trace& trace; // the debug level; takes the step marker
 
-  int COLOR = 1, TYPE = 1, LAYER = 0, GROUP = 0, TENS = 1; // current attributes
-  char ChSTR0[261] = {};                                   // raw text field of the last text record
-  int iPOINT = 0;                                          // index of the last point record
-  double PX[4] = {}; // the points of the table, traced at debug level 3
-  double PY[4] = {};
-  static_assert(sizeof PX == sizeof PY, "one bound checks both");
+  // The current attributes: colour, line type, layer, group, pen ("pn").
+  int COLOR = 1, TYPE = 1, LAYER = 0, GROUP = 0, TENS = 1;
+  char ChSTR0[kTextField + 1] = {}; // raw text field of the last text record
+  int iPOINT = 0;                   // number of the last point record ("hp")
+  double PX[HPmax + 1] = {};        // the points of the "hp" records, traced at debug level 3
+  double PY[HPmax + 1] = {};
 
   void record(const Record& r);
 
@@ -71,39 +73,36 @@ private:
   void c_record(const Record& r);
 };
 
-// Highest point index a point record may fill.
-constexpr int HPmax = 3;
-
 void Reader::point_record(const Record& r) {
   const char form = r.at(3);
-  const char* trace = nullptr;
+  const char* line = nullptr; // the trace line of the form
   std::size_t coords = 5;
   switch (form) {
   case ' ':
-    trace = "##  hp%d   %.2f %.2f \n";
+    line = "##  hp%d   %.2f %.2f \n";
     coords = 4;
     break;
   case '+':
     break;
   case '/':
-    trace = "##  hp%d/  %.2f %.2f \n";
+    line = "##  hp%d/  %.2f %.2f \n";
     break;
   case '-':
-    trace = "##  hp%d-  %.2f %.2f \n";
+    line = "##  hp%d-  %.2f %.2f \n";
     break;
   default:
     // "hpNln" and "hpNch": points without a table; only their index stays.
     if ((form == 'l' && r.at(4) == 'n') || (form == 'c' && r.at(4) == 'h')) {
       r.from(3).d(iPOINT);
-      d.stepcnt = 2;
+      trace.stepcnt = 2;
     }
     return;
   }
   r.from(3).d(iPOINT);
-  if (iPOINT >= 0 && iPOINT <= HPmax && iPOINT < static_cast<int>(std::size(PX))) {
+  if (iPOINT >= 0 && iPOINT <= HPmax) {
     r.from(coords).lf(PX[iPOINT]).blank().lf(PY[iPOINT]);
-    if (isTest == kDebugPoints && trace != nullptr) {
-      std::printf(trace, iPOINT, PX[iPOINT], PY[iPOINT]);
+    if (trace.at(DebugLevel::points) && line != nullptr) {
+      trace.print(line, iPOINT, PX[iPOINT], PY[iPOINT]);
     }
   }
 }
@@ -112,16 +111,17 @@ void Reader::text_record(const Record& r) {
   // The position and direction are read, to reach the text, and not used.
   double ChX = 0.0, ChY = 0.0, ChDX = 0.0, ChDY = 0.0;
   std::size_t raw = 0;
-  static_assert(sizeof ChSTR0 > 260, "room for 260 raw bytes and a NUL");
   r.from(3).lf(ChX).blank().lf(ChY).blank().lf(ChDX).blank().lf(ChDY).blank().literal('"').c(
-      ChSTR0, 260, raw);
+      ChSTR0, kTextField, raw);
   // The raw text ends where the record ends: nothing of a longer earlier
   // text stays behind it.
   if (raw > 0) ChSTR0[raw] = '\0';
-  // Handed on to the layouts (CHR_PRO): up to its first CR or LF.
+  // The text the layouts set: the raw text up to its first CR or LF.
   d.ChSTR[0] = '\0';
-  STRCPY(reinterpret_cast<unsigned char*>(d.ChSTR), reinterpret_cast<const unsigned char*>(ChSTR0));
-  if (isTest == kDebugTrace) fpw.print("# CHR_PRO  now \n");
+  copy_line_capped(reinterpret_cast<unsigned char*>(d.ChSTR),
+                   reinterpret_cast<const unsigned char*>(ChSTR0));
+  // The trace line names the host's routine for this copy.
+  if (trace.at(DebugLevel::trace)) fpw.print("# CHR_PRO  now \n");
 }
 
 void Reader::text_size_record(const Record& r) {
@@ -155,14 +155,14 @@ void Reader::line_record(const Record& r) {
   double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
   r.from(2).lf(x1).blank().lf(y1).blank().lf(x2).blank().lf(y2);
   // A line of equal end points is no line (NaN differs from itself).
-  if (x1 != x2 || y1 != y2) d.stepcnt = 3;
+  if (x1 != x2 || y1 != y2) trace.stepcnt = 3;
 }
 
 void Reader::curve_record(const Record& r) {
   // The count of blanks, not of values, decides the form.
   if (SPCNT(r.bytes + 2) == 3) {
     r.from(3).lf(d.CX).blank().lf(d.CY).blank().lf(d.CR);
-    d.HP = -2.0;
+    d.HP = kFullCircleHP;
   } else {
     r.from(3)
         .lf(d.CX)
@@ -213,13 +213,13 @@ void Reader::layer_record(const Record& r) {
 void Reader::kind_table_record(const Record& r) {
   switch (r.at(2)) {
   case 'w':
-    read_doubles(r.from(5), d.MOJI_W + 1, 10);
+    read_doubles(r.from(5), d.MOJI_W + 1, kLastTextKind);
     break;
   case 'h':
-    read_doubles(r.from(5), d.MOJI_H + 1, 10);
+    read_doubles(r.from(5), d.MOJI_H + 1, kLastTextKind);
     break;
   case 'd':
-    read_doubles(r.from(5), d.MOJI_D + 1, 10);
+    read_doubles(r.from(5), d.MOJI_D + 1, kLastTextKind);
     break;
   default:
     break;
@@ -230,7 +230,7 @@ void Reader::kind_table_record(const Record& r) {
 void Reader::host_record(const Record& r) {
   switch (r.at(1)) {
   case 'q':
-    d.stepcnt = 1;
+    trace.stepcnt = 1;
     break;
   case 'p':
     point_record(r);
@@ -296,9 +296,8 @@ void Reader::record(const Record& r) {
 
 } // namespace
 
-InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax,
-                         std::uint32_t qd_limit) {
-  Reader reader{InterfaceData{}, fpw, isTest};
+InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, Trace& trace, std::uint32_t qd_limit) {
+  Reader reader{InterfaceData{}, fpw, trace};
   char buf[kPieceBuffer];
   // A piece continues a line when the piece before it did not end with a
   // newline: it is counted, never classified, and echoed exactly when the
@@ -308,11 +307,11 @@ InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_
   for (std::uint32_t qd_x = 0; qd_x != qd_limit; ++qd_x) {
     const std::size_t n = fp.read_piece(buf, sizeof buf);
     if (n == 0) break;
-    if (isTest == kDebugRecords) {
-      std::printf("## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
-      std::printf("##  qd_x=%u/%u : qd_x/qd_xmax  qd_limit=%u\n", static_cast<unsigned>(qd_x),
-                  static_cast<unsigned>(qd_xmax), static_cast<unsigned>(qd_limit));
-      std::printf("##  buf=(%s)\n", buf);
+    if (trace.at(DebugLevel::records)) {
+      trace.print("## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
+      trace.print("##  qd_x=%u/%u : qd_x/qd_xmax  qd_limit=%u\n", static_cast<unsigned>(qd_x),
+                  static_cast<unsigned>(trace.qd_xmax), static_cast<unsigned>(qd_limit));
+      trace.print("##  buf=(%s)\n", buf);
     }
     const bool continuation = continues;
     continues = buf[n - 1] != '\n';

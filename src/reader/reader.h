@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "state/interface_data.h"
+#include "util/debug.h"
 #include "util/text_file.h"
 
 namespace curvetext {
@@ -13,10 +14,9 @@ namespace curvetext {
 // is over the limit.
 constexpr std::uint32_t kLineLimit = 150000;
 
-// Reads `fp` record by record, at most qd_limit pieces, and writes the echo
-// records into `fpw`; traces at `isTest` 2, 3 and 5. qd_xmax serves the
-// trace lines only.
-InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, int isTest, std::uint32_t qd_xmax,
-                         std::uint32_t qd_limit);
+// QV_PATTERN, the reader: reads `fp` record by record, at most qd_limit
+// pieces, and writes the echo records into `fpw`. Traces at trace.isTest 2,
+// 3 and 5 and leaves its step marker in trace.stepcnt.
+InterfaceData QV_PATTERN(TextIn& fp, TextOut& fpw, Trace& trace, std::uint32_t qd_limit);
 
 } // namespace curvetext

@@ -8,7 +8,7 @@ void IniZokusei(const Captures& c, TextOut& out) {
     out.print("cn0 %.2f, %.2f, %.2f, %d\n", c.MOJIWi, c.MOJIHi, c.MOJIDi, c.MOJICi);
   }
   // Signed on purpose: 1 to 10 and every negative kind go back to the host.
-  if (c.MOJISi != 0 && !(c.MOJISi > 10)) out.print("cn%d\n", c.MOJISi);
+  if (c.MOJISi != 0 && !(c.MOJISi > kLastTextKind)) out.print("cn%d\n", c.MOJISi);
   out.print("lg%x\nly%x\nlt%d\nlc%d\n", static_cast<unsigned>(c.GROUPi),
             static_cast<unsigned>(c.LAYERi), c.TYPEi, c.COLORi);
   if (!(c.TENSi > 9)) out.print("pn%d\n", c.TENSi);

@@ -6,8 +6,8 @@
 
 namespace curvetext {
 
-// Appends the trailer to `out`: the host gets back the attributes it had
-// when the run began.
+// IniZokusei, the attribute restore: appends the trailer to `out`, so that
+// the host gets back the attributes it had when the run began.
 void IniZokusei(const Captures& c, TextOut& out);
 
 } // namespace curvetext

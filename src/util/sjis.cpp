@@ -2,13 +2,6 @@
 
 namespace curvetext {
 
-namespace {
-// No routine looks at more than this many bytes, whatever the string holds.
-constexpr int kScanCap = 257;
-// A text string never grows beyond this many bytes.
-constexpr int kCopyCap = 250;
-} // namespace
-
 int SPCNT(const char* s) {
   int blanks = 0;
   for (int i = 0; i < kScanCap && s[i] != '\0'; ++i) {
@@ -17,7 +10,7 @@ int SPCNT(const char* s) {
   return blanks;
 }
 
-int STRLEN(const unsigned char* s) {
+int capped_length(const unsigned char* s) {
   int n = 0;
   while (n < kScanCap && s[n] != 0)
     ++n;
@@ -31,7 +24,7 @@ int SHIFTJIS(const unsigned char* s, int i) {
   return kSjisSingle;
 }
 
-void STRCPY(unsigned char* dst, const unsigned char* src) {
+void copy_line_capped(unsigned char* dst, const unsigned char* src) {
   // The destination stays terminated after every byte; an empty line leaves
   // it untouched (callers that want an empty result clear it first).
   for (int i = 0; i < kCopyCap; ++i) {

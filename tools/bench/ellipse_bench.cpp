@@ -14,6 +14,7 @@
 
 #include "layout/layouts.h"
 #include "state/interface_data.h"
+#include "util/debug.h"
 #include "util/geometry.h"
 
 namespace {
@@ -63,7 +64,9 @@ void run(benchmark::State& state, double cr, double hp, double height) {
       state.SkipWithError("cannot write the scratch file");
       break;
     }
-    steps = curvetext::STR_ALONG_CEL(*st, *fpw, 0, 10);
+    curvetext::Trace trace; // at debug level 0: no trace lines
+    curvetext::STR_ALONG_CEL(*st, *fpw, trace);
+    steps = trace.walk_steps;
     fpw->close();
     bytes = std::filesystem::file_size(out);
   }
@@ -77,9 +80,10 @@ long long walk_steps_of(const InterfaceData& st) {
   Scratch scratch;
   const auto fpw = std::make_unique<curvetext::TextOut>();
   if (!fpw->open(scratch.file().c_str(), curvetext::LineEnd::lf)) return 0;
-  const long long steps = curvetext::STR_ALONG_CEL(st, *fpw, 0, 10);
+  curvetext::Trace trace; // at debug level 0: no trace lines
+  curvetext::STR_ALONG_CEL(st, *fpw, trace);
   fpw->close();
-  return steps;
+  return trace.walk_steps;
 }
 
 // The floor of the slowest valid ellipse: as many curve points, one sine and

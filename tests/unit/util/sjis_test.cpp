@@ -15,7 +15,7 @@ const unsigned char* bytes(const std::string& s) {
   return reinterpret_cast<const unsigned char*>(s.c_str());
 }
 
-TEST(Sjis, SpcntAndStrlenLookAtNoMoreThan257Bytes) {
+TEST(Sjis, SpcntAndCappedLengthLookAtNoMoreThan257Bytes) {
   const struct {
     std::string text;
     int blanks, length;
@@ -26,13 +26,13 @@ TEST(Sjis, SpcntAndStrlenLookAtNoMoreThan257Bytes) {
                {" a\0 b"s, 1, 2},    {std::string(300, ' '), 257, 257}};
   for (const auto& c : cases) {
     EXPECT_EQ(SPCNT(c.text.c_str()), c.blanks) << c.text;
-    EXPECT_EQ(STRLEN(bytes(c.text)), c.length) << c.text;
+    EXPECT_EQ(capped_length(bytes(c.text)), c.length) << c.text;
   }
   // 257 blanks and no NUL: the cap stops both right at the end.
   const auto block = std::make_unique<unsigned char[]>(257);
   std::memset(block.get(), ' ', 257);
   EXPECT_EQ(SPCNT(reinterpret_cast<const char*>(block.get())), 257);
-  EXPECT_EQ(STRLEN(block.get()), 257);
+  EXPECT_EQ(capped_length(block.get()), 257);
 }
 
 TEST(Sjis, ShiftjisClassifiesOneByteAlone) {
@@ -48,7 +48,7 @@ TEST(Sjis, ShiftjisClassifiesOneByteAlone) {
   }
 }
 
-TEST(Sjis, StrcpyCopiesOneLineOfAtMost250Bytes) {
+TEST(Sjis, CopyLineCappedCopiesOneLineOfAtMost250Bytes) {
   const struct {
     std::string src, before, after;
   } cases[] = {{"AB\r\n", "old text", "AB"},
@@ -65,12 +65,12 @@ TEST(Sjis, StrcpyCopiesOneLineOfAtMost250Bytes) {
     unsigned char dst[260];
     std::memset(dst, '#', sizeof dst);
     std::memcpy(dst, c.before.c_str(), c.before.size() + 1);
-    STRCPY(dst, bytes(c.src));
+    copy_line_capped(dst, bytes(c.src));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(dst)), c.after);
   }
   // No more than 251 bytes written.
   const auto dst = std::make_unique<unsigned char[]>(251);
-  STRCPY(dst.get(), bytes(std::string(400, 'q')));
+  copy_line_capped(dst.get(), bytes(std::string(400, 'q')));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(dst.get())), std::string(250, 'q'));
 }
 
