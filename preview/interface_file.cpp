@@ -18,22 +18,4 @@ bool read_interface(const char* path, InterfaceData& in) {
   return !file->failed();
 }
 
-// The tool's own dispatch and bound, so that the picture shows the layout a
-// run takes.
-CurveKind curve_kind(const InterfaceData& in) {
-  switch (curve_kind_of(in)) {
-  case curvetext::CurveKind::circle:
-    return CurveKind::circle;
-  case curvetext::CurveKind::arc:
-    return CurveKind::arc;
-  case curvetext::CurveKind::ellipse:
-    return CurveKind::ellipse;
-  case curvetext::CurveKind::none:
-    break;
-  }
-  return CurveKind::none;
-}
-
-bool kind_in_tables(const InterfaceData& in) { return text_kind_known(in.MOJIS); }
-
 } // namespace curvetext::preview

@@ -7,18 +7,11 @@
 
 namespace curvetext::preview {
 
-enum class CurveKind { none, circle, arc, ellipse };
-
 // Reads the interface file at `path` as a run does; false when it cannot be
 // opened or read.
 bool read_interface(const char* path, InterfaceData& in);
 
-// The layout the tool runs for this curve: a circle for the ratio -2, an
-// arc for the ratio 1 with distinct start and end, an ellipse for any other
-// ratio below 1, nothing otherwise.
-CurveKind curve_kind(const InterfaceData& in);
-
-// The text kind's entries, or false when the kind lies outside the tables.
-bool kind_in_tables(const InterfaceData& in);
+// The layout a run takes and whether the text kind has table entries are the
+// tool's own: curve_kind_of and text_kind_known (state/interface_data.h).
 
 } // namespace curvetext::preview

@@ -175,7 +175,7 @@ struct Metrics {
 };
 
 Metrics metrics_of(const InterfaceData& in) {
-  if (!kind_in_tables(in)) return {};
+  if (!text_kind_known(in.MOJIS)) return {};
   const auto k = static_cast<std::size_t>(in.MOJIS);
   return {in.MOJI_W[k], in.MOJI_H[k], in.MOJI_D[k], true};
 }
@@ -212,7 +212,7 @@ bool nothing_to_draw(const InterfaceData& in, Curves& c, std::vector<std::string
   }
   // A zero radius is a single point; drawn at full size, its inner curve
   // would pass for a real curve.
-  if (in.CR == 0.0 && curve_kind(in) != CurveKind::none) {
+  if (in.CR == 0.0 && curve_kind_of(in) != CurveKind::none) {
     c.legend = "curve: radius 0, " + centre_words(in);
     c.degenerate = "radius 0: no curve to draw";
     c.marker = {in.CX, in.CY};
@@ -229,7 +229,7 @@ Curves draw_curves(const InterfaceData& in, double h, Bounds& b, std::vector<std
   const Point centre{in.CX, in.CY};
   const std::string at = centre_words(in);
   const bool inner = std::isfinite(h) && h != 0.0;
-  switch (curve_kind(in)) {
+  switch (curve_kind_of(in)) {
   case CurveKind::circle:
     c.outer = path_data(arc_points(centre, in.CR, 0.0, 360.0), true, b);
     if (inner) c.inner = path_data(arc_points(centre, in.CR - h, 0.0, 360.0), true, b);
