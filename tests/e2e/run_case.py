@@ -200,7 +200,7 @@ def main():
         shutil.rmtree(scratch, ignore_errors=True)
     after = snapshot(scratch)
     same = read(os.path.join(case, "same"), b"").decode().split()
-    own = lambda name: expected(case, name, targets)
+    own = lambda what: expected(case, what, targets)
     if a.update:
         update(case, own, proc, after, same)
         shutil.rmtree(scratch)
