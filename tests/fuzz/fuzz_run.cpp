@@ -6,24 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
-
+#include "../unit/support/scratch_dir.h"
 #include "driver/driver.h"
 #include "driver/usage.h"
 #include "output_check.h"
 
 namespace {
-
-std::string slurp(const char* name) {
-  std::ifstream in(name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void expect(bool holds, const std::string& fault) {
   if (holds) return;
@@ -31,14 +24,14 @@ void expect(bool holds, const std::string& fault) {
   std::abort();
 }
 
+// Every run in one scratch directory, entered at the first (the fuzzer
+// reads its corpus directories after that: they need absolute paths) and
+// removed at the end. Trace lines are not what we check: standard output
+// goes nowhere, which keeps the fuzzer's output readable.
 void enter_scratch_directory() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  char pattern[] = "/tmp/curvetext-fuzz.XXXXXX";
-  if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
-  // Trace lines are not what we check; keep the fuzzer's output readable.
-  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+  static const curvetext::testing::ScratchDir dir;
+  static FILE* const null_out = std::freopen("/dev/null", "w", stdout);
+  if (null_out == nullptr) std::abort();
 }
 
 // The arguments of the run: the first byte's debug level (low three bits);
@@ -83,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // At debug level 0 the output has replaced the interface file; at any
   // other the work copy holds it (which files stay, the golden cases show).
   const int level = curvetext::testing::debug_level(std::span(args).subspan(1));
-  const std::string output = slurp(level == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.104");
+  const std::string output =
+      curvetext::testing::read_file(level == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.104");
   const std::string fault = curvetext::testing::check_output(input, output, level);
   expect(fault.empty(), "unsound output: " + fault);
   return 0;
