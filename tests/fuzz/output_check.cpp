@@ -65,21 +65,6 @@ constexpr int kLengthNoteLevel = 1; // "## len" right after the inner pass opens
 constexpr int kTraceLevel = 2;      // a line per text record among the echoes; an ellipse's walk
 constexpr int kClosingLevel = 3;    // two lines right before the trailer
 
-// The lines the host must find again, each whole however long, without its
-// line end: comments, "bz" and "cn" records (a NUL among those bytes makes
-// none). Lines as a text-mode read delivers them: a CR LF pair ends a line,
-// a lone CR belongs to it, the last line may have no end.
-std::vector<std::string_view> echoed_lines(std::string_view input) {
-  std::vector<std::string_view> echoes;
-  while (!input.empty()) {
-    std::string_view line = take_line(input);
-    if (line.ends_with('\n')) line.remove_suffix(line.ends_with("\r\n") ? 2 : 1);
-    if (line.starts_with('#') || line.starts_with("bz") || line.starts_with("cn"))
-      echoes.push_back(line);
-  }
-  return echoes;
-}
-
 // Every output line ends like the interface file's first line; a file
 // without any line end gives the platform's, which the last line shows.
 std::string_view line_end(std::string_view input, std::string_view output) {
@@ -113,19 +98,28 @@ constexpr std::string_view kClosing[] = {
     "# ------------------ main() Pattern1 end file closing ------------------ ",
     "#    qd_xmax= %d stepcnt= %d "};
 
-// How many lines from the front are echoes: each goes to the earliest
-// echoed input line it equals that is not yet passed, so that echoes stand
-// in the input's order, each once. A text record's trace line matches no
-// input line: it is taken first.
+// How many lines from the front are echoes of the lines the host must find
+// again, each whole however long: comments, "bz" and "cn" records (a NUL
+// among those bytes makes none), as a text-mode read delivers them (a CR LF
+// pair ends a line, a lone CR belongs to it, the last line may have no end).
+// Each echo goes to the earliest such input line it equals that is not yet
+// passed, so that echoes stand in the input's order, each once. A text
+// record's trace line matches no input line: it is taken first.
 std::size_t echoes_end(const std::vector<std::string_view>& lines, std::string_view input,
                        int level) {
-  const std::vector<std::string_view> echoes = echoed_lines(input);
-  auto next = echoes.begin();
+  std::vector<std::string_view> echoes;
+  while (!input.empty()) {
+    std::string_view line = take_line(input);
+    if (line.ends_with('\n')) line.remove_suffix(line.ends_with("\r\n") ? 2 : 1);
+    if (line.starts_with('#') || line.starts_with("bz") || line.starts_with("cn"))
+      echoes.push_back(line);
+  }
+  auto next = echoes.cbegin();
   std::size_t i = 0;
   for (; i < lines.size(); ++i) {
     if (level == kTraceLevel && lines[i] == "# CHR_PRO  now ") continue;
-    const auto echo = std::find(next, echoes.end(), lines[i]);
-    if (echo == echoes.end()) break;
+    const auto echo = std::find(next, echoes.cend(), lines[i]);
+    if (echo == echoes.cend()) break;
     next = echo + 1;
   }
   return i;
