@@ -2,15 +2,7 @@
 """Runs the real curvetext binary on one golden case folder and compares;
 docs/golden-cases.md describes the folders and the options."""
 
-import argparse
-import difflib
-import os
-import shlex
-import shutil
-import stat
-import subprocess
-import sys
-import tempfile
+import argparse, difflib, os, shlex, shutil, stat, subprocess, sys, tempfile
 
 SKIP = 77
 SLOWDOWN = float(os.environ.get("CURVETEXT_SLOWDOWN", "1"))
@@ -46,19 +38,18 @@ def snapshot(directory):
     return files
 
 
-def show(data):
-    """Lines of a byte string with invisible bytes spelled out."""
-    return [line.replace("\r", "<CR>").replace("\n", "<LF>").replace("\0", "<NUL>") + "\n"
-            for line in data.decode("latin-1").splitlines(keepends=True)]
-
-
 def compare(label, expected, actual, failures):
-    if expected == actual:
-        return
-    same_text = expected.replace(b"\r\n", b"\n") == actual.replace(b"\r\n", b"\n")
-    failures.append(f"{label}: {'only the line ends differ' if same_text else 'differs'}")
-    diff = difflib.unified_diff(show(expected), show(actual), "expected/" + label, "actual/" + label, n=2)
-    failures.append("".join(list(diff)[:80]))
+    if expected is None or actual is None:
+        failures.append(f"{label}: " + ("left in the directory, not expected" if expected is None
+                                        else "expected in the directory, missing"))
+    elif expected != actual:
+        same_text = expected.replace(b"\r\n", b"\n") == actual.replace(b"\r\n", b"\n")
+        failures.append(f"{label}: {'only the line ends differ' if same_text else 'differs'}")
+        # The lines with the invisible bytes spelled out.
+        show = lambda data: [line.replace("\r", "<CR>").replace("\n", "<LF>").replace("\0", "<NUL>") + "\n"
+                             for line in data.decode("latin-1").splitlines(keepends=True)]
+        diff = difflib.unified_diff(show(expected), show(actual), "expected/" + label, "actual/" + label, n=2)
+        failures.append("".join(list(diff)[:80]))
 
 
 def expected(case, name, targets):
@@ -131,9 +122,8 @@ def run(binary, runner, case, scratch, setup):
     return proc, cpu
 
 
-def update(case, targets, proc, files, same):
+def update(case, own, proc, files, same):
     """Writes what the run gave into the case's (platform's own) files."""
-    own = lambda name: expected(case, name, targets)
     out = own("out")
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
@@ -142,16 +132,15 @@ def update(case, targets, proc, files, same):
             write(os.path.join(out, rel), data)
     for stream, data in (("stdout", proc.stdout), ("stderr", proc.stderr)):
         path = own(stream)
-        if data or path.endswith(tuple("." + t for t in targets)):  # an empty own file stays
+        if data or path != os.path.join(case, stream):  # an empty own file stays
             write(path, data)
         elif os.path.exists(path):
             os.remove(path)
     write(own("status"), f"{proc.returncode & 0xFF}\n".encode())
 
 
-def check(case, targets, proc, cpu, before, after, setup, same, scratch):
+def check(case, own, proc, cpu, before, after, setup, same, scratch):
     """The failures of the run against the case's expectations."""
-    own = lambda name: expected(case, name, targets)
     failures = []
     for d in setup:
         if d[0] == "mode":
@@ -173,12 +162,7 @@ def check(case, targets, proc, cpu, before, after, setup, same, scratch):
         else:
             want[rel] = before[rel]
     for rel in sorted(set(want) | set(after)):
-        if rel not in after:
-            failures.append(f"{rel}: expected in the directory, missing")
-        elif rel not in want:
-            failures.append(f"{rel}: left in the directory, not expected")
-        else:
-            compare(rel, want[rel], after[rel], failures)
+        compare(rel, want.get(rel), after.get(rel), failures)
     return failures
 
 
@@ -186,9 +170,8 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
     ap.add_argument("--runner", default="")
-    ap.add_argument("--skip-list", action="append", default=[], help="may be given more than once")
-    ap.add_argument("--platform", help="the build's system and processor, such as windows-i686 "
-                    "(default: windows for an .exe, else posix)")
+    ap.add_argument("--skip-list", action="append", default=[])
+    ap.add_argument("--platform", help="such as windows-i686 (default: windows for an .exe, else posix)")
     ap.add_argument("--update", action="store_true")
     ap.add_argument("--keep", action="store_true", help="keep the scratch directory")
     ap.add_argument("case")
@@ -217,12 +200,13 @@ def main():
         shutil.rmtree(scratch, ignore_errors=True)
     after = snapshot(scratch)
     same = read(os.path.join(case, "same"), b"").decode().split()
+    own = lambda what: expected(case, what, targets)
     if a.update:
-        update(case, targets, proc, after, same)
+        update(case, own, proc, after, same)
         shutil.rmtree(scratch)
         print(f"{name}: updated")
         return 0
-    failures = check(case, targets, proc, cpu, before, after, setup, same, scratch)
+    failures = check(case, own, proc, cpu, before, after, setup, same, scratch)
     if failures:
         print(f"{name}: FAILED (scratch directory kept: {scratch})")
         print("\n".join(failures))

@@ -6,16 +6,10 @@ output under its own name, leftovers are untouched, and the next run succeeds.
 
 Usage: fault_table.py --wine WINE --tool EXE --helper winfault.exe --case GOLDEN_CASE
          [--row NAME] [--kills N] [--seed S] [--padding LINES]   (--list: the rows)
+--padding: the comment records added to the input.
 """
 
-import argparse
-import os
-import random
-import re
-import shutil
-import subprocess
-import sys
-import tempfile
+import argparse, os, pathlib, random, re, shutil, subprocess, sys, tempfile
 
 NAME, WORK, FIRST, SECOND = "QVC_TEMP.TXT", "QVC_TEMP.104", "QVC_x2x2.10", "QVC_x2x2.104"
 STALE = b"stale leftover of an earlier run\n"
@@ -41,21 +35,22 @@ ROWS = {
     # A read-only interface file is replaced, a read-only work copy
     # removed; when a reader holds the file past the bound, the input stays
     # read-only and the work copy writable.
-    "read_only_interface_file": [({NAME: IN_RO, WORK: STALE_RO}, [], 0, OUT),
-                     ({NAME: IN_RO}, ["--hold", NAME, "r", "seen", "4000"], -1, IN)],
+    "read_only_interface_file": [
+        ({NAME: IN_RO, WORK: STALE_RO}, [], 0, OUT),
+        ({NAME: IN_RO}, ["--hold", NAME, "r", "seen", "4000"], -1, IN)],
     # A scanner holding a file the run needs, for less than the bound, is
     # waited out: the interface file from the start, the work copy the moment
     # it is created, a leftover work copy whose name lingers; past the bound
     # the run fails as ever, the input intact.
     "holds_waited_out": [({NAME: IN}, ["--hold", NAME, "-", "0", "70"], 0, OUT),
-                 ({NAME: IN}, ["--hold", NAME, "-", "0", "1000"], 0, OUT),
-                 ({NAME: IN}, ["--hold", NAME, "r", "0", "1000"], 0, OUT),
-                 ({NAME: IN}, ["--hold", NAME, "rw", "0", "800"], 0, OUT),
-                 ({NAME: IN}, ["--hold", WORK, "-", "seen", "300"], 0, OUT),
-                 ({NAME: IN}, ["--hold", WORK, "r", "seen", "500"], 0, OUT),
-                 ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rd", "0", "300"], 0, OUT),
-                 ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rwd", "0", "300"], 0, OUT),
-                 ({NAME: IN}, ["--hold", NAME, "-", "0", "5000"], -1, IN)],
+                         ({NAME: IN}, ["--hold", NAME, "-", "0", "1000"], 0, OUT),
+                         ({NAME: IN}, ["--hold", NAME, "r", "0", "1000"], 0, OUT),
+                         ({NAME: IN}, ["--hold", NAME, "rw", "0", "800"], 0, OUT),
+                         ({NAME: IN}, ["--hold", WORK, "-", "seen", "300"], 0, OUT),
+                         ({NAME: IN}, ["--hold", WORK, "r", "seen", "500"], 0, OUT),
+                         ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rd", "0", "300"], 0, OUT),
+                         ({NAME: IN, WORK: STALE}, ["--hold", WORK, "rwd", "0", "300"], 0, OUT),
+                         ({NAME: IN}, ["--hold", NAME, "-", "0", "5000"], -1, IN)],
 }
 
 
@@ -64,20 +59,20 @@ def winpath(path):
 
 
 def read(d, name):
-    try:
-        with open(os.path.join(d, name), "rb") as f:
-            return f.read()
-    except FileNotFoundError:
-        return None
+    path = pathlib.Path(d, name)
+    return path.read_bytes() if path.exists() else None
+
+
+def files(d):
+    return {n: read(d, n) for n in os.listdir(d)}
 
 
 def put(d, name, data, read_only=False):
-    path = os.path.join(d, name)
-    if os.path.exists(path):
-        os.chmod(path, 0o644)
-    with open(path, "wb") as f:
-        f.write(data)
-    os.chmod(path, 0o444 if read_only else 0o644)  # Wine's read-only attribute
+    path = pathlib.Path(d, name)
+    if path.exists():
+        path.chmod(0o644)
+    path.write_bytes(data)
+    path.chmod(0o444 if read_only else 0o644)  # Wine's read-only attribute
 
 
 def writable(d, name):
@@ -209,7 +204,6 @@ class Table:
         if killed < self.kills // 4:
             self.fail(row, f"only {killed} of {self.kills} kills landed before the run ended")
 
-
     def kills_while_the_move_waits(self, row):
         """A read-only interface file that a reader holds: the replacing move
         waits, and a kill during that wait leaves the host's file the input,
@@ -228,11 +222,12 @@ class Table:
         if killed < 2:
             self.fail(row, f"only {killed} of 3 kills landed in the wait")
 
-    def untouched(self, row, d, what, status, before):
+    def untouched(self, row, d, what, status):
+        before = files(d)
         got = self.run(d)
         self.expect(row, f"status, {what}", got["status"], status)
         self.expect(row, f"time, {what}", got["elapsed"] < 1000, True)  # no wait for a scanner
-        self.expect(row, f"the folder, {what}", {n: read(d, n) for n in os.listdir(d)}, before)
+        self.expect(row, f"the folder, {what}", files(d), before)
 
     def lock_name_barred(self, row):
         """The lock's name cannot be made (a link to where nothing can be
@@ -242,31 +237,31 @@ class Table:
             d = self.folder(row)
             put(d, host_name, self.input)
             os.symlink("/sys/curvetext-lock", os.path.join(d, "QVC_TEMP.LCK"))
-            before = {n: read(d, n) for n in os.listdir(d)}
-            self.untouched(row, d, f"{host_name} beside a barred lock name", 1, before)
+            self.untouched(row, d, f"{host_name} beside a barred lock name", 1)
             self.expect(row, "a pair beside a barred lock name", self.pair(winpath(d), winpath(d)), [1, 1])
 
     def folder_takes_no_file(self, row):
         """A folder that takes no new file (read-only, or a disk without a free
         inode) fails at once with the work copy's message, the host's file as
         it was."""
-        for what, mount in (("read-only", "remount,ro"), ("no free inode", "nr_inodes=8")):
+        # (what, the mount's options, how many files take every inode, remounted read-only)
+        for what, options, fillers, read_only in (("read-only", "size=16m", 0, True),
+                                                  ("no free inode", "size=16m,nr_inodes=8", 8, False)):
             d = self.folder(row)
-            if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16m," + mount.split(",")[-1], "tmpfs", d]
-                              if mount.startswith("nr") else ["mount", "-t", "tmpfs", "tmpfs", d]).returncode:
+            if subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", d]).returncode:
                 print(f"{row}: skipped, cannot mount a file system here")
                 self.skipped = True
                 return
             try:
                 put(d, NAME, self.input)
-                for n in range(8 if mount.startswith("nr") else 0):  # every inode taken
-                    try:
+                try:
+                    for n in range(fillers):
                         put(d, f"filler {n}", b"")
-                    except OSError:
-                        break
-                if mount.startswith("remount"):
-                    subprocess.run(["mount", "-o", mount, d], check=True)
-                self.untouched(row, d, what, -1, {x: read(d, x) for x in os.listdir(d)})
+                except OSError:
+                    pass
+                if read_only:
+                    subprocess.run(["mount", "-o", "remount,ro", d], check=True)
+                self.untouched(row, d, what, -1)
             finally:
                 subprocess.run(["umount", d])
 
@@ -282,21 +277,18 @@ def main():
     for arg in ("--wine", "--tool", "--helper", "--case"):
         ap.add_argument(arg, required=True)
     ap.add_argument("--row", choices=NAMES)
-    ap.add_argument("--kills", type=int, default=30)
-    ap.add_argument("--padding", type=int, default=60000, help="comment records added to the input")
-    ap.add_argument("--seed", type=int, default=1)
+    for arg, default in (("--kills", 30), ("--padding", 60000), ("--seed", 1)):
+        ap.add_argument(arg, type=int, default=default)
     a = ap.parse_args()
     t = Table(a)
     for row in [a.row] if a.row else NAMES:
         (t.rows if row in ROWS else getattr(t, row))(row)
         print(f"{row}: {'FAILED' if any(f.startswith(row) for f in t.failures) else 'passed'}")
-    for f in t.failures:
-        print(f)
     if t.failures:
-        print(f"(scratch folders kept in {t.root})")
-    else:
-        shutil.rmtree(t.root, ignore_errors=True)
-    return 1 if t.failures else SKIP if t.skipped else 0
+        print("\n".join(t.failures + [f"(scratch folders kept in {t.root})"]))
+        return 1
+    shutil.rmtree(t.root, ignore_errors=True)
+    return SKIP if t.skipped else 0
 
 
 if __name__ == "__main__":

@@ -7,9 +7,6 @@
 //   winfault pair EXE DIR1 DIR2   two runs let go at one moment
 // A folder may spell a character \uXXXX (arguments cross the Unix locale);
 // "short:PATH" is PATH's 8.3 form.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -73,33 +70,29 @@ void print_status(HANDLE process) {
 // moment the file is there) for `length` ms.
 struct Hold {
   std::wstring path;
-  DWORD share = 0;
-  bool when_seen = false;
-  ULONGLONG after = 0;
-  ULONGLONG length = 0;
+  DWORD share;
+  bool when_seen;
+  ULONGLONG after;
+  ULONGLONG length;
   HANDLE handle = INVALID_HANDLE_VALUE;
   bool done = false;
 
   Hold(const std::wstring& dir, wchar_t** arg)
-      : path(dir + L"\\" + arg[0]), when_seen(std::wcscmp(arg[2], L"seen") == 0),
-        after(std::wcstoul(arg[2], nullptr, 10)), length(std::wcstoul(arg[3], nullptr, 10)) {
-    for (const wchar_t* p = arg[1]; *p != L'\0'; ++p)
-      share |= *p == L'r'   ? FILE_SHARE_READ
-               : *p == L'w' ? FILE_SHARE_WRITE
-               : *p == L'd' ? FILE_SHARE_DELETE
-                            : 0;
-  }
+      : path(dir + L"\\" + arg[0]),
+        share((std::wcschr(arg[1], L'r') != nullptr ? FILE_SHARE_READ : 0) |
+              (std::wcschr(arg[1], L'w') != nullptr ? FILE_SHARE_WRITE : 0) |
+              (std::wcschr(arg[1], L'd') != nullptr ? FILE_SHARE_DELETE : 0)),
+        when_seen(std::wcscmp(arg[2], L"seen") == 0), after(std::wcstoul(arg[2], nullptr, 10)),
+        length(std::wcstoul(arg[3], nullptr, 10)) {}
 
   // Opens and lets go on time; `elapsed` in milliseconds since the start.
   void tick(ULONGLONG elapsed) {
-    if (done || (handle == INVALID_HANDLE_VALUE && (when_seen ? !exists(path) : elapsed < after)))
-      return;
-    if (handle == INVALID_HANDLE_VALUE) {
+    if (handle == INVALID_HANDLE_VALUE && !done && (when_seen ? exists(path) : elapsed >= after)) {
       handle = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
       after = elapsed;
       done = handle == INVALID_HANDLE_VALUE;
-    } else if (elapsed >= after + length) {
+    } else if (handle != INVALID_HANDLE_VALUE && elapsed >= after + length) {
       CloseHandle(handle);
       handle = INVALID_HANDLE_VALUE;
       done = true;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/scratch_dir.h"
@@ -16,31 +17,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool is_interface_file(const fs::path& path) {
-  std::string name = path.filename().string();
-  for (char& c : name)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return name == "QVC_TEMP.TXT";
-}
-
-// The interface files a case's host leaves.
-std::vector<std::string> interface_files(const fs::path& in) {
+// The regular files of `dir` named `name` in any letter case.
+std::vector<std::string> files_named(const fs::path& dir, std::string_view name) {
   std::vector<std::string> files;
-  if (!fs::is_directory(in)) return files;
-  for (const auto& f : fs::directory_iterator(in)) {
-    if (is_interface_file(f.path()) && f.is_regular_file())
-      files.push_back(read_file(f.path().string()));
+  if (!fs::is_directory(dir)) return files;
+  for (const auto& f : fs::directory_iterator(dir)) {
+    std::string upper = f.path().filename().string();
+    for (char& c : upper)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper == name && f.is_regular_file()) files.push_back(read_file(f.path().string()));
   }
   return files;
-}
-
-// A case's arguments, one a line of its `args` file.
-std::vector<std::string> case_args(const fs::path& dir) {
-  std::istringstream lines(read_file((dir / "args").string()));
-  std::vector<std::string> args;
-  for (std::string arg; std::getline(lines, arg);)
-    args.push_back(arg);
-  return args;
 }
 
 // Checks the outputs of one case's complete runs (on any platform): the
@@ -48,21 +35,22 @@ std::vector<std::string> case_args(const fs::path& dir) {
 // input stands in as its own output: echoes go unchecked there. Returns
 // how many it checked.
 int check_case(const fs::path& dir) {
-  const std::vector<std::string> inputs = interface_files(dir / "in");
-  const int level = debug_level(case_args(dir));
+  const std::vector<std::string> inputs = files_named(dir / "in", "QVC_TEMP.TXT");
+  std::istringstream arg_lines(read_file((dir / "args").string()));
+  std::vector<std::string> args;
+  for (std::string arg; std::getline(arg_lines, arg);)
+    args.push_back(arg);
+  const int level = debug_level(args);
   int checked = 0;
   for (const auto& out : fs::directory_iterator(dir)) {
     const std::string name = out.path().filename().string();
     if (name != "out" && name.rfind("out.", 0) != 0) continue;
     const fs::path status = dir / ("status" + name.substr(3));
     if (read_file((fs::exists(status) ? status : dir / "status").string()) != "0\n") continue;
-    for (const auto& f : fs::directory_iterator(out.path())) {
-      const bool holds_output =
-          level == 0 ? is_interface_file(f.path()) : f.path().filename() == "QVC_TEMP.104";
-      if (!holds_output || !f.is_regular_file()) continue;
-      const std::string output = read_file(f.path().string());
+    SCOPED_TRACE(out.path().string());
+    for (const std::string& output :
+         files_named(out.path(), level == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.104")) {
       if (std::find(inputs.begin(), inputs.end(), output) != inputs.end()) continue; // untouched
-      SCOPED_TRACE(f.path().string());
       EXPECT_EQ(check_output(inputs.empty() ? output : inputs[0], output, level), "");
       ++checked;
     }
