@@ -31,9 +31,10 @@ struct Trace {
   DebugLevel isTest = DebugLevel::off; // the debug level
   std::FILE* out = stdout;             // where the trace lines go
   std::uint32_t qd_xmax = 0;           // the interface file's line count, as the copy found it
-  int stepcnt = 0; // the reader's step marker: 1, 2 or 3 by the kind of record last seen
-  long long walk_steps =
-      0; // steps of the ellipse walks, what their cost grows with (the benchmark)
+  // The reader's step marker: 1, 2 or 3 by the kind of record last seen.
+  int stepcnt = 0;
+  // The steps of the ellipse walks, what their cost grows with (the benchmark).
+  long long walk_steps = 0;
 
   bool at(DebugLevel level) const { return isTest == level; }
 

@@ -84,13 +84,19 @@ bool stored_name(const std::wstring& path, std::wstring& stored) {
   return true;
 }
 
+// Nothing at all has the name. A file that is being deleted still has it
+// until its last handle closes, and reads as denied, not as missing.
+bool nothing_named(const std::wstring& path) {
+  if (attributes(path) != kNoFile) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 // Creating `path` was refused as denied although nothing has the name: the
-// folder denies new files. No other process's hold looks like that (a file
-// that is going still has its name until its last handle closes), so there
+// folder denies new files. No other process's hold looks like that, so there
 // is nothing to wait for.
 bool creation_denied(DWORD error, const std::wstring& path) {
-  if (error != ERROR_ACCESS_DENIED || attributes(path) != kNoFile) return false;
-  return GetLastError() == ERROR_FILE_NOT_FOUND;
+  return error == ERROR_ACCESS_DENIED && nothing_named(path);
 }
 
 // An error that ends a wait at once.
@@ -284,16 +290,15 @@ bool takes_new_files() {
 bool refused_at_once(DWORD error, LockResult& refused) {
   refused = LockResult::held;
   if (error == ERROR_SHARING_VIOLATION) return true; // another run holds it
-  const DWORD attrs = attributes(kLockFile);
-  if (attrs == kNoFile) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
-      return false; // a lock file being deleted reads as denied
-    // Nothing has the name, and it cannot be made: either nothing can be
-    // made here, or this one name is barred (a screening rule, a link that
-    // leads nowhere), which leaves the folder without a lock.
+  if (nothing_named(kLockFile)) {
+    // The name cannot be made: either nothing can be made here, or this one
+    // name is barred (a screening rule, a link that leads nowhere), which
+    // leaves the folder without a lock.
     if (!takes_new_files()) refused = LockResult::no_new_file;
     return true;
   }
+  const DWORD attrs = attributes(kLockFile);
+  if (attrs == kNoFile) return false; // a lock file being deleted reads as denied
   // A folder or a link under the name never serves as a lock.
   if ((attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return true;
   if ((attrs & FILE_ATTRIBUTE_READONLY) != 0)
