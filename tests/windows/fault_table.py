@@ -108,16 +108,18 @@ class Table:
 
     def winfault(self, *args):
         """winfault's report; once more when Wine itself failed (its server
-        dropped the client, or hung: no step of the tool waits a minute)."""
+        dropped the client, winfault ended without a report, or it hung: no
+        step of the tool waits a minute)."""
         for last in (False, True):
             try:
                 p = subprocess.run([self.wine, self.helper] + list(args), capture_output=True, timeout=60)
-                if last or b"wine client error" not in p.stderr:
+                if last or (b"wine client error" not in p.stderr and b"status " in p.stdout):
                     return p.stdout.decode("utf-8", "replace")
+                print(f"Wine failed winfault {args[0]} ({p.returncode}, {p.stderr[-200:]!r}); once more")
             except subprocess.TimeoutExpired:
                 if last:
                     raise
-            print(f"Wine failed winfault {args[0]}; once more")
+                print(f"Wine hung winfault {args[0]}; once more")
 
     def run(self, d, *options):
         """A run under winfault: its "status" and "elapsed"."""
